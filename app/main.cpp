@@ -1,16 +1,19 @@
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/desktop.h"
+#include "graph/face.h"
+#include "graph/graph.h"
 #include "ui/main.h"
 
 namespace {
 
 // Without a display Qt aborts with a page of plugin diagnostics; one line says it better.
 bool HasDisplay() {
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  if (platform && *platform) return true;
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
     const char* value = std::getenv(name);
     if (value && *value) return true;
   }
@@ -24,8 +27,26 @@ int main(int argc, char* argv[]) {
     std::fputs("orvelt: no display to open the window on (DISPLAY is not set)\n", stderr);
     return 1;
   }
+  // The windows keep their pixel layout at any screen resolution.
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication app(argc, argv);
-  TForm1 form1;
+  QApplication::setApplicationName(orvelt::kAppTitle);
+  QApplication::setStyle(QStringLiteral("Windows"));
+  QApplication::setFont(orvelt::JapaneseFont(12));
+  QTranslator qtJapanese;
+  if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtJapanese);
+  }
+
+  orvelt::DataStore store;
+  orvelt::QtDesktop desktop;
+  TForm1 form1(store, desktop);
+  TForm2 form2;
+  form1.SetGraphWindow(&form2);
   form1.show();
+  // The main window opens in front of the graph window, with the keyboard focus.
+  form1.raise();
+  form1.activateWindow();
   return app.exec();
 }

@@ -52,7 +52,9 @@ std::optional<Refusal> ReadGrids(DataStore& store, const GridInput& input) {
   return std::nullopt;
 }
 
-void ResetCoefficients(DataStore& store) { store.CoefA = store.CoefB = store.CoefC = 0; }
+void ResetCoefficients(DataStore& store) {
+  store.CoefA = store.CoefB = store.CoefC = 0;
+}
 
 void ClearSeries1(DataStore& store) {
   ResetCoefficients(store);

@@ -7,23 +7,31 @@ namespace orvelt {
 namespace {
 
 // Adds a term to a 32-bit sum in extended precision and rounds the sum back.
-void Add(float& sum, Ext term) { sum = Store(sum + term); }
+void Add(float& sum, Ext term) {
+  sum = Store(sum + term);
+}
 
 void Widen(float value, float& lo, float& hi) {
   if (lo > value) lo = value;
   if (hi < value) hi = value;
 }
 
-std::string CoefficientText(float value) { return FormatNumber(value, 10, 5); }
+std::string CoefficientText(float value) {
+  return FormatNumber(value, 10, 5);
+}
 
 }  // namespace
 
 const char* FormulaText(FitModel model) {
   switch (model) {
-    case FitModel::Linear: return "y = ax + b";
-    case FitModel::Proportional: return "y = ax";
-    case FitModel::Quadratic: return "y = ax^2 + bx + c";
-    case FitModel::QuadraticNoConstant: return "y = ax^2 + bx";
+    case FitModel::Linear:
+      return "y = ax + b";
+    case FitModel::Proportional:
+      return "y = ax";
+    case FitModel::Quadratic:
+      return "y = ax^2 + bx + c";
+    case FitModel::QuadraticNoConstant:
+      return "y = ax^2 + bx";
   }
   return "";
 }
@@ -104,6 +112,19 @@ std::string StdDevText(const DataStore& store, FitModel model) {
   }
   const Ext divisor = store.UsedCount() - 1;
   return FormatNumber(Store(SquareRoot(Divide(S, divisor))), 10, 5);
+}
+
+std::optional<std::string> YCalculation(const DataStore& store, FitModel model,
+                                        std::string_view xText) {
+  const ParsedNumber number = ParseNumber(xText);
+  if (!number.valid) return std::nullopt;
+  const Ext x = StoreNumber(number);
+  const Ext a = store.CoefA, b = store.CoefB, c = store.CoefC;
+  // y stays in extended precision: it is shown, never stored.
+  const Ext y = model == FitModel::Linear || model == FitModel::Proportional
+                    ? a * x + b
+                    : ((a * x) * x + b * x) + c;
+  return FormatNumber(y, 10, 5);
 }
 
 ComputeOutcome RunCompute(DataStore& store, const GridInput& input, FitModel model,

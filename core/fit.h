@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/datastore.h"
 
@@ -40,6 +41,11 @@ struct ResultLabels {
 
   bool operator==(const ResultLabels&) const = default;
 };
+
+// y at the x typed in `xText` by `model`'s formula with the stored coefficients, as the y box shows
+// it; nothing when the text is not a number. An x beyond the 32-bit range throws CommandError.
+std::optional<std::string> YCalculation(const DataStore& store, FitModel model,
+                                        std::string_view xText);
 
 struct ComputeOutcome {
   std::optional<Refusal> refusal;  // the check that stopped the command, if any

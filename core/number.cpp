@@ -17,7 +17,9 @@ locale_t CLocale() {
   return c;
 }
 
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool IsDigit(char ch) {
+  return ch >= '0' && ch <= '9';
+}
 
 std::string PadLeft(std::string text, int w) {
   if (static_cast<int>(text.size()) < w) text.insert(0, w - text.size(), ' ');
@@ -85,7 +87,8 @@ std::string FixedText(bool negative, Decimal decimal, int d) {
 std::string ScientificText(bool negative, Decimal decimal, int w) {
   const int n = std::clamp(w - 8, 2, 18);
   RoundHalfUp(decimal, n);
-  if (static_cast<int>(decimal.digits.size()) > n) decimal.digits.resize(n);  // carry into a new digit
+  if (static_cast<int>(decimal.digits.size()) > n)
+    decimal.digits.resize(n);  // carry into a new digit
   const int exponent = decimal.point - 1;
   char tail[16];
   std::snprintf(tail, sizeof tail, "E%c%04d", exponent < 0 ? '-' : '+', std::abs(exponent));
@@ -134,7 +137,9 @@ ParsedNumber ParseNumber(std::string_view text) {
   return result;
 }
 
-float StoreNumber(const ParsedNumber& number) { return Store(number.single); }
+float StoreNumber(const ParsedNumber& number) {
+  return Store(number.single);
+}
 
 std::string FormatNumber(Ext v, int w, int d) {
   if (std::isnan(v)) return PadLeft("Nan", w);

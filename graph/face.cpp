@@ -4,8 +4,8 @@ namespace orvelt {
 
 QStringList JapaneseFamilies() {
   return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-          QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-          QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic")};
+          QStringLiteral("IPAPGothic"),      QStringLiteral("Noto Sans CJK JP"),
+          QStringLiteral("VL PGothic"),      QStringLiteral("TakaoPGothic")};
 }
 
 QFont JapaneseFont(int pixelHeight, bool plain) {

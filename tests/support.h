@@ -17,7 +17,7 @@ inline QString Describe(long double v) {
   return QString::fromLatin1(buffer);
 }
 
-#define QCOMPARE_EXACT(actual, expected)                                                     \
-  QVERIFY2(SameValue((actual), (expected)),                                                  \
-           qPrintable(QStringLiteral("%1 is %2, expected %3")                                \
+#define QCOMPARE_EXACT(actual, expected)                      \
+  QVERIFY2(SameValue((actual), (expected)),                   \
+           qPrintable(QStringLiteral("%1 is %2, expected %3") \
                           .arg(QStringLiteral(#actual), Describe(actual), Describe(expected))))

@@ -1,11 +1,105 @@
 #pragma once
+// The main window: grids, selectors, results, y calculation, menus and every command.
 
 #include <QMainWindow>
 
-// The main window.
+#include "app/desktop.h"
+#include "core/fit.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class TForm2;
+
+namespace orvelt {
+class DataGrid;
+class EtchedRule;
+class RadioGroup;
+}  // namespace orvelt
+
 class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TForm1(QWidget* parent = nullptr);
+  // The store and the desktop outlive the window.
+  TForm1(orvelt::DataStore& store, orvelt::Desktop& desktop, QWidget* parent = nullptr);
+
+  // The graph window, created after this one.
+  void SetGraphWindow(TForm2* form2) { Form2 = form2; }
+
+  orvelt::EtchedRule* Bevel4;
+  QGroupBox* GroupBox1;
+  QLabel *Label2, *Label3, *Label4, *Label5, *Label6;
+  QPushButton* Button1;
+  orvelt::DataGrid* StringGrid1;
+  orvelt::RadioGroup* RadioGroup1;
+  QGroupBox* GroupBox2;
+  QLabel *Label7, *Label8;
+  QLineEdit* Edit1;
+  QPushButton* Button2;
+  QLineEdit* Edit2;
+  orvelt::RadioGroup* RadioGroup2;
+  orvelt::DataGrid* StringGrid2;
+  QCheckBox* CheckBox1;
+
+  QMenuBar* MainMenu1;
+  QMenu *File1, *Open1, *Save1, *Edit3, *exchange, *Erase, *Show1, *Help1;
+  QAction *O1, *O2, *S1, *S2, *N3, *Exit1;
+  QAction *xy1, *xy2, *N2, *N5, *E1, *E2, *EA, *N1, *Copy1, *Copy2;
+  QAction* G1;
+  QAction *SearchforHelpOn1, *N4, *About1;
+
+  TForm2* Form2 = nullptr;
+
+ public slots:
+  void FormShow();
+  void Button1Click();
+  void Button2Click();
+  void Exit1Click();
+  void About1Click();
+  void SearchforHelpOn1Click();
+  void Copy2Click();
+  void Copy1Click();
+  void StringGrid1Click();
+  void StringGrid1DblClick();
+  void xy1Click();
+  void xy2Click();
+  void N2Click();
+  void S1Click();
+  void O1Click();
+  void S2Click();
+  void O2Click();
+  void EAClick();
+  void E1Click();
+  void E2Click();
+  void G1Click();
+  void StringGrid1KeyPress(QChar& key);
+  void StringGrid2KeyPress(QChar& key);
+
+ public:
+  // Bare result captions, the y box emptied and disabled, a blank picture, coefficients 0.
+  void ResetResults();
+  orvelt::FitModel Model() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenu();
+  // Runs a handler inside the guard that shows what escapes it in the general error box.
+  void Guarded(void (TForm1::*handler)());
+  void ConnectMenu(QAction* action, void (TForm1::*handler)());
+  orvelt::GridInput GridTexts() const;
+  void ShowResults(const orvelt::ResultLabels& labels);
+  void ShowError(const QString& text, int leftOffset);
+
+  orvelt::DataStore& store_;
+  orvelt::Desktop& desktop_;
+  bool shown_ = false;
 };

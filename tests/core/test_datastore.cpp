@@ -41,8 +41,7 @@ class TestDataStore : public QObject {
     QTest::newRow("omit text is not checked") << Grids({{1, "1", "2", "??"}}) << QString();
     QTest::newRow("series 2 ignored when unticked")
         << Grids({{1, "1", "2"}}, {{1, "bad", "bad"}}, false) << QString();
-    QTest::newRow("series 2 x") << Grids({{1, "1", "2"}}, {{1, "bad", "1"}}, true)
-                                << m2 + "1 の x";
+    QTest::newRow("series 2 x") << Grids({{1, "1", "2"}}, {{1, "bad", "1"}}, true) << m2 + "1 の x";
     QTest::newRow("series 2 y") << Grids({}, {{9, "1", "--1"}}, true) << m2 + "9 の y";
     QTest::newRow("series 2 incomplete row skipped")
         << Grids({}, {{2, "bad", ""}}, true) << QString();
@@ -64,8 +63,11 @@ class TestDataStore : public QObject {
 
   void packsCompleteRows() {
     DataStore store;
-    QVERIFY(!ReadGrids(store, Grids({{2, "1.5", "-2"}, {3, "9", ""}, {5, "1e3", "-.5", "Omit"},
-                                     {6, "", "7", "Omit"}, {8, ".", "e7", " "}})));
+    QVERIFY(!ReadGrids(store, Grids({{2, "1.5", "-2"},
+                                     {3, "9", ""},
+                                     {5, "1e3", "-.5", "Omit"},
+                                     {6, "", "7", "Omit"},
+                                     {8, ".", "e7", " "}})));
     QCOMPARE(store.Count1, 3);
     QCOMPARE(store.OmitCount1, 2);
     QCOMPARE(store.UsedCount(), 1);
@@ -108,9 +110,9 @@ class TestDataStore : public QObject {
 
   void invalidCellLeavesPartialStore() {
     DataStore store;
-    const auto refusal = ReadGrids(
-        store, Grids({{1, "1", "1", "Omit"}, {2, "2", "2"}, {4, "x", "4"}, {5, "5", "5"}},
-                     {{1, "10", "11"}, {4, "40", "41"}, {5, "50", "51"}}, true));
+    const auto refusal =
+        ReadGrids(store, Grids({{1, "1", "1", "Omit"}, {2, "2", "2"}, {4, "x", "4"}, {5, "5", "5"}},
+                               {{1, "10", "11"}, {4, "40", "41"}, {5, "50", "51"}}, true));
     QCOMPARE(RefusalText(refusal), QString::fromUtf8(kMessage1) + "4 の x");
     QCOMPARE(store.Count1, 2);
     QCOMPARE(store.OmitCount1, 1);
@@ -142,7 +144,8 @@ class TestDataStore : public QObject {
 
   void clearing() {
     DataStore filled;
-    QVERIFY(!ReadGrids(filled, Grids({{1, "1", "2"}, {2, "3", "4", "Omit"}}, {{7, "5", "6"}}, true)));
+    QVERIFY(
+        !ReadGrids(filled, Grids({{1, "1", "2"}, {2, "3", "4", "Omit"}}, {{7, "5", "6"}}, true)));
     filled.CoefA = 1, filled.CoefB = 2, filled.CoefC = 3;
 
     DataStore s1 = filled;

@@ -55,22 +55,19 @@ class TestFit : public QObject {
     Row("proportional, one pair", Grids({{1, "2", "6"}}), 1, "", 0,
         {"a =   3.00000", "", "", "data : 1 組", "標準偏差 ="});
     Row("parabola", Grids({{1, "0", "1"}, {2, "1", "2"}, {3, "2", "5"}}), 2, "", 0,
-        {"a =   1.00000", "b =   0.00000", "c =   1.00000", "data : 3 組",
-         "標準偏差 =   0.00000"});
+        {"a =   1.00000", "b =   0.00000", "c =   1.00000", "data : 3 組", "標準偏差 =   0.00000"});
     Row("quadratic, two pairs", Grids({{1, "1", "1"}, {2, "3", "5"}}), 2, "", 0,
         {"a =   0.00000", "b =   2.00000", "c =  -1.00000", "data : 2 組", "標準偏差 ="});
     Row("quadratic, two pairs and omitted rows",
-        Grids({{1, "1", "1"}, {2, "7", "7", "Omit"}, {3, "3", "5"}, {4, "-4", "0", "x"}}), 2, "",
-        0, {"a =   0.00000", "b =   2.00000", "c =  -1.00000", "data : 2 組", "標準偏差 ="});
+        Grids({{1, "1", "1"}, {2, "7", "7", "Omit"}, {3, "3", "5"}, {4, "-4", "0", "x"}}), 2, "", 0,
+        {"a =   0.00000", "b =   2.00000", "c =  -1.00000", "data : 2 組", "標準偏差 ="});
     Row("quadratic, x symmetric about 0", Grids({{1, "-1", "1"}, {2, "0", "0"}, {3, "1", "1"}}), 2,
         "", 0,
-        {"a =   1.00000", "b =   0.00000", "c =   0.00000", "data : 3 組",
-         "標準偏差 =   0.00000"});
+        {"a =   1.00000", "b =   0.00000", "c =   0.00000", "data : 3 組", "標準偏差 =   0.00000"});
     Row("quadratic, two pairs symmetric about 0", Grids({{1, "-2", "1"}, {2, "2", "5"}}), 2, "", 0,
         {"a =   0.00000", "b =   1.00000", "c =   3.00000", "data : 2 組", "標準偏差 ="});
-    Row("quadratic without constant", Grids({{1, "1", "3"}, {2, "2", "10"}, {3, "-1", "1"}}), 3,
-        "", 0,
-        {"a =   2.00000", "b =   1.00000", "", "data : 3 組", "標準偏差 =   0.00000"});
+    Row("quadratic without constant", Grids({{1, "1", "3"}, {2, "2", "10"}, {3, "-1", "1"}}), 3, "",
+        0, {"a =   2.00000", "b =   1.00000", "", "data : 3 組", "標準偏差 =   0.00000"});
     Row("residuals", Grids({{1, "1", "1"}, {2, "2", "3"}, {3, "3", "2"}, {4, "4", "5"}}), 0, "", 0,
         {"a =   1.10000", "b =  -0.00000", "", "data : 4 組", "標準偏差 =   0.94868"});
 
@@ -108,13 +105,14 @@ class TestFit : public QObject {
         kInvalidOperationText, 0, kBare);
     Row("quadratic, two distinct x symmetric",
         Grids({{1, "-1", "0"}, {2, "1", "1"}, {3, "1", "5"}}), 2, kInvalidOperationText, 0, kBare);
-    Row("same series-2 x widens the range", Grids({{1, "2", "1"}, {2, "2", "3"}}, {{1, "9", "9"}}, true),
-        3, kInvalidOperationText, 0, kBare);
+    Row("same series-2 x widens the range",
+        Grids({{1, "2", "1"}, {2, "2", "3"}}, {{1, "9", "9"}}, true), 3, kInvalidOperationText, 0,
+        kBare);
     Row("sum overflows", Grids({{1, "1e10", "1"}, {2, "1", "1"}}), 1, kOverflowText, 0, kBare);
     Row("coefficient overflows", Grids({{1, "1e-15", "1e30"}}), 1, kOverflowText, 0, kBare);
     Row("residual sum overflows",
-        Grids({{1, "0", "0"}, {2, "1", "1e20"}, {3, "2", "0"}, {4, "3", "1e20"}}), 0,
-        kOverflowText, 0,
+        Grids({{1, "0", "0"}, {2, "1", "1e20"}, {3, "2", "0"}, {4, "3", "1e20"}}), 0, kOverflowText,
+        0,
         {"a =19999999961012895700.00000", "b =20000002160036151300.00000", "", "data : 4 組",
          "標準偏差 ="});
   }
@@ -153,14 +151,14 @@ class TestFit : public QObject {
     DataStore store;
     ResultLabels labels;
     QVERIFY_THROWS_EXCEPTION(
-        CommandError, RunCompute(store, Grids({{1, "0", "0"}, {2, "1", "1e20"}, {3, "2", "0"},
-                                               {4, "3", "1e20"}}),
-                                 FitModel::Linear, labels));
+        CommandError,
+        RunCompute(store, Grids({{1, "0", "0"}, {2, "1", "1e20"}, {3, "2", "0"}, {4, "3", "1e20"}}),
+                   FitModel::Linear, labels));
     QVERIFY(store.CoefA > 1e19f);
     // Quadratic with two distinct x: a's denominator is 0, nothing is stored.
-    QVERIFY_THROWS_EXCEPTION(CommandError, RunCompute(store, Grids({{1, "1", "0"}, {2, "1", "1"},
-                                                                    {3, "2", "5"}}),
-                                                      FitModel::Quadratic, labels));
+    QVERIFY_THROWS_EXCEPTION(CommandError,
+                             RunCompute(store, Grids({{1, "1", "0"}, {2, "1", "1"}, {3, "2", "5"}}),
+                                        FitModel::Quadratic, labels));
     QCOMPARE_EXACT(store.CoefA, 0.0f);
   }
 
@@ -169,13 +167,14 @@ class TestFit : public QObject {
     QTest::addColumn<QList<float>>("expected");  // XMax, XMin, YMax, YMin
     QTest::newRow("used rows") << Grids({{1, "1", "5"}, {2, "3", "-2"}, {3, "2", "7"}})
                                << QList<float>{3, 1, 7, -2};
-    QTest::newRow("omitted rows count") << Grids({{1, "1", "1"}, {2, "10", "-4", "Omit"}, {3, "3", "2"}})
-                                        << QList<float>{10, 1, 2, -4};
+    QTest::newRow("omitted rows count")
+        << Grids({{1, "1", "1"}, {2, "10", "-4", "Omit"}, {3, "3", "2"}})
+        << QList<float>{10, 1, 2, -4};
     QTest::newRow("unfilled series-2 slots hold 0")
-        << Grids({{1, "1", "1"}, {2, "3", "2"}}, {{5, "4", "8"}}, true)
-        << QList<float>{4, 0, 8, 0};
-    QTest::newRow("series 2 unticked") << Grids({{1, "1", "1"}, {2, "3", "2"}}, {{5, "4", "8"}}, false)
-                                       << QList<float>{3, 1, 2, 1};
+        << Grids({{1, "1", "1"}, {2, "3", "2"}}, {{5, "4", "8"}}, true) << QList<float>{4, 0, 8, 0};
+    QTest::newRow("series 2 unticked")
+        << Grids({{1, "1", "1"}, {2, "3", "2"}}, {{5, "4", "8"}}, false)
+        << QList<float>{3, 1, 2, 1};
   }
   void ranges() {
     QFETCH(GridInput, input);
@@ -222,10 +221,18 @@ class TestFit : public QObject {
       // Weights of the normal equations: d(residual)/d(coefficient) of each fitted coefficient.
       std::vector<int> powers;
       switch (kind) {
-        case FitModel::Linear: powers = {1, 0}; break;
-        case FitModel::Proportional: powers = {1}; break;
-        case FitModel::Quadratic: powers = {2, 1, 0}; break;
-        case FitModel::QuadraticNoConstant: powers = {2, 1}; break;
+        case FitModel::Linear:
+          powers = {1, 0};
+          break;
+        case FitModel::Proportional:
+          powers = {1};
+          break;
+        case FitModel::Quadratic:
+          powers = {2, 1, 0};
+          break;
+        case FitModel::QuadraticNoConstant:
+          powers = {2, 1};
+          break;
       }
       for (int p : powers) {
         long double residual = 0, scale = 0;
@@ -238,7 +245,9 @@ class TestFit : public QObject {
         }
         QVERIFY2(std::fabs(residual) <= 2e-5L * scale,
                  qPrintable(QStringLiteral("trial %1, power %2: residual %3 of %4")
-                                .arg(trial).arg(p).arg(Describe(residual), Describe(scale))));
+                                .arg(trial)
+                                .arg(p)
+                                .arg(Describe(residual), Describe(scale))));
       }
     }
   }

@@ -1,6 +1,6 @@
 #include <QTest>
-#include <cmath>
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 
 #include "core/number.h"
@@ -15,7 +15,9 @@ Q_DECLARE_METATYPE(Ext)
 
 namespace {
 
-QString Shown(const std::string& s) { return QString::fromStdString(s); }
+QString Shown(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -27,21 +29,45 @@ class TestNumber : public QObject {
     QTest::addColumn<QString>("text");
     QTest::addColumn<float>("expected");
     QTest::addColumn<bool>("negative");
-    struct Row { const char* text; float value; };
+    struct Row {
+      const char* text;
+      float value;
+    };
     const Row rows[] = {
-        {"1", 1},          {"1.5", 1.5f},      {" 1.5", 1.5f},       {"   -2", -2},
-        {"+3", 3},         {"1e3", 1000},      {"1E3", 1000},        {"1e+3", 1000},
-        {"1e-3", 1e-3f},   {"-.5", -0.5f},     {".5", 0.5f},         {"5.", 5},
-        {".", 0},          {"e7", 0},          {"-.", -0.0f},        {"-e5", -0.0f},
-        {"0", 0},          {"-0", -0.0f},      {"007", 7},           {"1.25e2", 125},
-        {"12.5e-1", 1.25f}, {"1e0000000000000000000003", 1000},
-        {"0e99999999999999999999", 0},          {"1e-99999999999999999999", 0},
-        {"1e-50", 0},      {"1e-40", 1e-40f},  {"0.1", 0.1f},        {"3.4028235e38", FLT_MAX},
+        {"1", 1},
+        {"1.5", 1.5f},
+        {" 1.5", 1.5f},
+        {"   -2", -2},
+        {"+3", 3},
+        {"1e3", 1000},
+        {"1E3", 1000},
+        {"1e+3", 1000},
+        {"1e-3", 1e-3f},
+        {"-.5", -0.5f},
+        {".5", 0.5f},
+        {"5.", 5},
+        {".", 0},
+        {"e7", 0},
+        {"-.", -0.0f},
+        {"-e5", -0.0f},
+        {"0", 0},
+        {"-0", -0.0f},
+        {"007", 7},
+        {"1.25e2", 125},
+        {"12.5e-1", 1.25f},
+        {"1e0000000000000000000003", 1000},
+        {"0e99999999999999999999", 0},
+        {"1e-99999999999999999999", 0},
+        {"1e-50", 0},
+        {"1e-40", 1e-40f},
+        {"0.1", 0.1f},
+        {"3.4028235e38", FLT_MAX},
         {"123456789012345678901234567890", 123456789012345678901234567890.0f},
         {"0.000000000000000000000000000000000000000000000001e48", 1},
     };
     for (const Row& r : rows)
-      QTest::newRow(r.text) << QString(r.text) << r.value << (std::strchr(r.text, '-') == r.text + std::strspn(r.text, " "));
+      QTest::newRow(r.text) << QString(r.text) << r.value
+                            << (std::strchr(r.text, '-') == r.text + std::strspn(r.text, " "));
   }
   void validTexts() {
     QFETCH(QString, text);
@@ -57,9 +83,10 @@ class TestNumber : public QObject {
 
   void invalidTexts_data() {
     QTest::addColumn<QString>("text");
-    for (const char* t : {"", " ", "   ", "+", "-", " -", "1,5", "$10", "0x10", "1e", "1e+",
-                          "--1", "+-1", "1.2.3", "1e5e5", "1.5 ", "1 5", "\t1", "1\t", "abc",
-                          "1e5.0", "e", ".e", "-e", "1 e5", "١", "1f", "inf", "nan", "1d5"})
+    for (const char* t :
+         {"",      " ",   "   ", "+",     "-",     " -",   "1,5", "$10", "0x10", "1e",
+          "1e+",   "--1", "+-1", "1.2.3", "1e5e5", "1.5 ", "1 5", "\t1", "1\t",  "abc",
+          "1e5.0", "e",   ".e",  "-e",    "1 e5",  "١",    "1f",  "inf", "nan",  "1d5"})
       QTest::newRow(t) << QString::fromUtf8(t);
     QTest::newRow("full-width one") << QStringLiteral("１");
     QTest::newRow("ideographic space") << QStringLiteral("　1");
@@ -137,8 +164,7 @@ class TestNumber : public QObject {
     row("no decimals", 2.5L, 1, 0, "3");
     row("no decimals, small", 0.4L, 3, 0, "  0");
     row("longer than the width", -123456.5L, 4, 2, "-123456.50");
-    row("just below 2^120", 0x1p120L - 0x1p56L, 4, 2,
-        "1329227995784915870000000000000000000.00");
+    row("just below 2^120", 0x1p120L - 0x1p56L, 4, 2, "1329227995784915870000000000000000000.00");
     row("-2^120", -0x1p120L, 10, 5, "-1.3E+0036");
     row("scientific carry", 9.96e40L, 10, 5, " 1.0E+0041");
     row("scientific rounds down", 1.349e40L, 10, 5, " 1.3E+0040");

@@ -39,8 +39,8 @@ class TestCanvas : public QObject {
     QTest::addColumn<QStringList>("picture");
     QTest::newRow("4 x 3") << QList<int>{1, 1, 5, 4}
                            << QStringList{"......", ".PPPP.", ".PBBP.", ".PPPP.", "......"};
-    QTest::newRow("corners swapped") << QList<int>{5, 4, 1, 1}
-                                     << QStringList{"......", ".PPPP.", ".PBBP.", ".PPPP.", "......"};
+    QTest::newRow("corners swapped")
+        << QList<int>{5, 4, 1, 1} << QStringList{"......", ".PPPP.", ".PBBP.", ".PPPP.", "......"};
     QTest::newRow("one wide") << QList<int>{2, 0, 3, 3}
                               << QStringList{"..P...", "..P...", "..P...", "......", "......"};
     QTest::newRow("empty") << QList<int>{2, 1, 2, 4}

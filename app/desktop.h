@@ -1,0 +1,53 @@
+#pragma once
+// Everything the program asks of the user or the desktop outside its own windows: message boxes,
+// file dialogs, the help viewer and the alert sound. Tests put a scripted one in its place.
+
+#include <QPoint>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace orvelt {
+
+inline const QString kAppTitle = QStringLiteral("オルヴェルト");
+
+enum class BoxIcon { None, Warning, Error, Question };
+enum class BoxButtons { Ok, YesNo };
+
+struct Box {
+  QString caption;
+  QString text;
+  BoxIcon icon = BoxIcon::None;
+  BoxButtons buttons = BoxButtons::Ok;
+  // Screen position of the top-left corner; centred on the screen along an axis without one.
+  std::optional<int> left, top;
+  bool beep = false;  // the alert sounds before the box shows
+};
+
+// The four kinds of box, placed at the main window's left + `leftOffset` and top + 150.
+Box WarningBox(const QString& text, QWidget* mainWindow, int leftOffset);
+Box ErrorBox(const QString& text, QWidget* mainWindow, int leftOffset);
+Box ConfirmationBox(const QString& text, QWidget* mainWindow, int leftOffset);
+Box PlainBox(const QString& text, QWidget* mainWindow, int leftOffset);
+
+// A coordinate that comes out negative is not applied.
+void PlaceBox(Box& box, QPoint mainWindowTopLeft, int leftOffset);
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+  // Shows a modal box; true when it was answered Yes (or OK).
+  virtual bool Show(const Box& box) = 0;
+  // Opens a file with the platform's viewer for it, without looking at the answer.
+  virtual void OpenDocument(const QString& path) = 0;
+};
+
+// The real desktop: Qt's message boxes and file dialogs, the platform's viewer.
+class QtDesktop : public Desktop {
+ public:
+  bool Show(const Box& box) override;
+  void OpenDocument(const QString& path) override;
+};
+
+}  // namespace orvelt

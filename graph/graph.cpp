@@ -1,0 +1,74 @@
+#include "graph/graph.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPainter>
+
+#include "core/arith.h"
+#include "graph/face.h"
+
+namespace orvelt {
+
+PictureView::PictureView(const QImage& image, QWidget* parent) : QWidget(parent), image_(image) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+  QPainter(this).drawImage(QPoint(0, 0), image_);
+}
+
+}  // namespace orvelt
+
+TForm2::TForm2(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      picture_(kPictureWidth, kPictureHeight, QImage::Format_RGB32),
+      canvas_(picture_) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral("Orvelt Ver. 1.10"));
+  setFont(orvelt::JapaneseFont(12));
+  // Closing the main window alone ends the program.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  resize(353, 353);
+
+  Bevel1 = new QFrame(this);
+  Bevel1->setObjectName(QStringLiteral("Bevel1"));
+  Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Bevel1->setGeometry(8, 8, 337, 337);
+
+  Image1 = new orvelt::PictureView(picture_, this);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(16, 16, 321, 321);
+
+  FormCreate();
+}
+
+void TForm2::FormCreate() {
+  picture_.fill(Qt::white);
+  canvas_.SetChangedHandler([this] { Image1->update(); });
+  canvas_.SetPenColor(Qt::black);
+  canvas_.SetBrushColor(Qt::white);
+  const int w = canvas_.Width();
+  canvas_.Rectangle(0, 0, w, w);
+}
+
+void TForm2::Activate() {
+  if (!isVisible() || !isEnabled())
+    throw orvelt::CommandError("無効/非表示ウィンドウにはフォーカスを設定できません");
+  raise();
+  activateWindow();
+}
+
+void TForm2::CopyPicture() const {
+  QGuiApplication::clipboard()->setImage(picture_);
+}
+
+void TForm2::Dismiss() {
+  dismissed_ = true;
+  close();
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+  // The window offers no way to close it; it goes with the main window.
+  if (!dismissed_) event->ignore();
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The graph window: it owns the graph picture and shows its plot square.
+
+#include <QFrame>
+#include <QImage>
+#include <QWidget>
+
+#include "graph/canvas.h"
+
+namespace orvelt {
+
+// Shows the top-left corner of the picture at natural size.
+class PictureView : public QWidget {
+ public:
+  PictureView(const QImage& image, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const QImage& image_;
+};
+
+}  // namespace orvelt
+
+class TForm2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kPictureWidth = 321, kPictureHeight = 450;
+
+  explicit TForm2(QWidget* parent = nullptr);
+
+  QFrame* Bevel1;
+  orvelt::PictureView* Image1;
+
+  // The picture's drawing surface; its pen, brush and font stay set between commands.
+  orvelt::Canvas& Canvas() { return canvas_; }
+  const QImage& Picture() const { return picture_; }
+
+  // Brings the window to the front with the keyboard focus.
+  void Activate();
+  // The whole picture, formula block included, to the clipboard.
+  void CopyPicture() const;
+  // Closes the window for good: only the end of the program does that.
+  void Dismiss();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+
+  QImage picture_;
+  orvelt::Canvas canvas_;
+  bool dismissed_ = false;
+};

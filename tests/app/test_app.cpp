@@ -1,0 +1,228 @@
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/desktop.h"
+#include "app/errors.h"
+#include "app/help.h"
+#include "tests/scripted_desktop.h"
+
+using namespace orvelt;
+
+Q_DECLARE_METATYPE(orvelt::BoxButtons)
+
+namespace {
+
+// Runs `inspect` on the first modal box that opens, then closes it with `key`.
+void WhenBoxOpens(std::function<void(QMessageBox*)> inspect, Qt::Key key) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, inspect, key] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    inspect(box);
+    QTest::keyClick(box, key);
+  });
+  timer->start(10);
+}
+
+QStringList ButtonTexts(QMessageBox* box) {
+  QStringList texts;
+  for (QAbstractButton* b : box->buttons()) texts << b->text();
+  texts.sort();
+  return texts;
+}
+
+}  // namespace
+
+class TestApp : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void fullStop_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    auto row = [](const char* name, const char* message, const char* shown) {
+      QTest::newRow(name) << QString::fromUtf8(message) << QString::fromUtf8(shown);
+    };
+    row("Japanese", "浮動小数点数のオーバーフロー", "浮動小数点数のオーバーフロー.");
+    row("letter", "abc", "abc.");
+    row("digit", "Error 5", "Error 5.");
+    row("empty", "", "");
+    row("full stop", "done.", "done.");
+    row("parenthesis", "I/O エラー (28)", "I/O エラー (28)");
+    row("blank", "text ", "text ");
+    row("line break", "text\n", "text\n");
+    row("exclamation", "stop!", "stop!");
+    row("minus", "x-", "x-");
+    row("slash is above the full stop", "a/", "a/.");
+    row("Japanese full stop", "です。", "です。.");
+  }
+  void fullStop() {
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(GeneralErrorText(message), shown);
+    const Box box = GeneralErrorBox(message);
+    QCOMPARE(box.caption, QStringLiteral("オルヴェルト"));
+    QCOMPARE(box.icon, BoxIcon::Error);
+    QCOMPARE(box.buttons, BoxButtons::Ok);
+  }
+
+  void guardShowsWhatEscapes() {
+    ScriptedDesktop desktop;
+    bool after = false;
+    RunCommand(desktop, [] { throw CommandError("0 による浮動小数点数除算"); });
+    RunCommand(desktop, [] { throw std::runtime_error("broken"); });
+    RunCommand(desktop, [&] { after = true; });
+    QCOMPARE(desktop.TakeTexts(),
+             (QStringList{QStringLiteral("0 による浮動小数点数除算."), QStringLiteral("broken.")}));
+    QVERIFY(after);
+  }
+
+  void placement_data() {
+    QTest::addColumn<QPoint>("window");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("left");  // -1: centred
+    QTest::addColumn<int>("top");
+    QTest::newRow("on screen") << QPoint(100, 50) << 130 << 230 << 200;
+    QTest::newRow("at the origin") << QPoint(0, 0) << 110 << 110 << 150;
+    QTest::newRow("left edge beyond the screen") << QPoint(-126, 40) << 125 << -1 << 190;
+    QTest::newRow("exactly zero") << QPoint(-125, -150) << 125 << 0 << 0;
+    QTest::newRow("top beyond the screen") << QPoint(10, -151) << 140 << 150 << -1;
+  }
+  void placement() {
+    QFETCH(QPoint, window);
+    QFETCH(int, offset);
+    QFETCH(int, left);
+    QFETCH(int, top);
+    Box box;
+    PlaceBox(box, window, offset);
+    QCOMPARE(box.left.value_or(-1), left);
+    QCOMPARE(box.top.value_or(-1), top);
+  }
+
+  void kinds_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<BoxButtons>("buttons");
+    QTest::newRow("warning") << 0 << "警告" << int(BoxIcon::Warning) << BoxButtons::YesNo;
+    QTest::newRow("error") << 1 << "エラー" << int(BoxIcon::Error) << BoxButtons::Ok;
+    QTest::newRow("confirmation") << 2 << "確認" << int(BoxIcon::Question) << BoxButtons::YesNo;
+    QTest::newRow("plain") << 3 << "オルヴェルト" << int(BoxIcon::None) << BoxButtons::Ok;
+  }
+  void kinds() {
+    QFETCH(int, kind);
+    QFETCH(QString, caption);
+    QFETCH(int, icon);
+    QFETCH(BoxButtons, buttons);
+    QWidget window;
+    window.move(40, 30);
+    Box (*const make[])(const QString&, QWidget*, int) = {WarningBox, ErrorBox, ConfirmationBox,
+                                                          PlainBox};
+    const Box box = make[kind](QStringLiteral("text"), &window, 120);
+    QCOMPARE(box.caption, caption);
+    QCOMPARE(int(box.icon), icon);
+    QCOMPARE(box.buttons, buttons);
+    QCOMPARE(box.left.value_or(-1), window.frameGeometry().left() + 120);
+    QCOMPARE(box.top.value_or(-1), window.frameGeometry().top() + 150);
+  }
+
+  // The real boxes: captions, icons, button texts, default and Escape buttons, position.
+  void realYesNoBox_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("Enter answers Yes") << int(Qt::Key_Return) << true;
+    QTest::newRow("Escape answers No") << int(Qt::Key_Escape) << false;
+  }
+  void realYesNoBox() {
+    QFETCH(int, key);
+    QFETCH(bool, answer);
+    QtDesktop desktop;
+    Box box{QStringLiteral("確認"),
+            QStringLiteral("系列１のデータを消去しますか？"),
+            BoxIcon::Question,
+            BoxButtons::YesNo,
+            200,
+            170,
+            false};
+    bool inspected = false;
+    WhenBoxOpens(
+        [&](QMessageBox* shown) {
+          inspected = true;
+          QCOMPARE(shown->windowTitle(), box.caption);
+          QCOMPARE(shown->text(), box.text);
+          QCOMPARE(shown->icon(), QMessageBox::Question);
+          QCOMPARE(ButtonTexts(shown),
+                   (QStringList{QStringLiteral("いいえ(&N)"), QStringLiteral("はい(&Y)")}));
+          QCOMPARE(shown->defaultButton()->text(), QStringLiteral("はい(&Y)"));
+          QCOMPARE(shown->frameGeometry().topLeft(), QPoint(200, 170));
+        },
+        Qt::Key(key));
+    QCOMPARE(desktop.Show(box), answer);
+    QVERIFY(inspected);
+  }
+
+  void realOkBox_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+  }
+  void realOkBox() {
+    QFETCH(int, key);
+    QtDesktop desktop;
+    const Box box{QStringLiteral("エラー"),
+                  QStringLiteral("正しい数字ではありません"),
+                  BoxIcon::Error,
+                  BoxButtons::Ok,
+                  std::nullopt,
+                  10,
+                  false};
+    bool inspected = false;
+    WhenBoxOpens(
+        [&](QMessageBox* shown) {
+          inspected = true;
+          QCOMPARE(shown->icon(), QMessageBox::Critical);
+          QCOMPARE(ButtonTexts(shown), QStringList{QStringLiteral("OK")});
+          // No left: centred along that axis.
+          const QRect screen = QGuiApplication::primaryScreen()->geometry();
+          QVERIFY(qAbs(shown->frameGeometry().center().x() - screen.center().x()) <= 1);
+          QCOMPARE(shown->frameGeometry().top(), 10);
+        },
+        Qt::Key(key));
+    QVERIFY(desktop.Show(box));
+    QVERIFY(inspected);
+  }
+
+  void helpFile_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("help");
+    QTest::newRow("installed") << "/usr/local/bin/orvelt"
+                               << "/usr/local/bin/orvelta.hlp";
+    QTest::newRow("root folder") << "/orvelt"
+                                 << "/orvelta.hlp";
+    QTest::newRow("no folder") << "orvelt"
+                               << "orvelta.hlp";
+    QTest::newRow("dots in the folder") << "/opt/a.b/orvelt"
+                                        << "/opt/a.b/orvelta.hlp";
+  }
+  void helpFile() {
+    QFETCH(QString, program);
+    QFETCH(QString, help);
+    QCOMPARE(HelpFilePath(program), help);
+  }
+
+  void versionText() {
+    const QStringList lines = VersionText().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral("オルヴェルト Ver. 1.11"));
+    QCOMPARE(lines[1], QString());
+    QVERIFY(lines[2].contains(QStringLiteral("2026")));
+  }
+};
+
+QTEST_MAIN(TestApp)
+#include "test_app.moc"

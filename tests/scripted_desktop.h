@@ -1,0 +1,28 @@
+#pragma once
+// A desktop that records every box and answers from a script, for tests without a person.
+
+#include <QList>
+#include <QStringList>
+
+#include "app/desktop.h"
+
+class ScriptedDesktop : public orvelt::Desktop {
+ public:
+  QList<orvelt::Box> boxes;
+  QList<bool> answers;  // taken in order; Yes (or OK) when the script has run out
+  QStringList documents;
+
+  bool Show(const orvelt::Box& box) override {
+    boxes << box;
+    return answers.isEmpty() ? true : answers.takeFirst();
+  }
+  void OpenDocument(const QString& path) override { documents << path; }
+
+  // The texts of the boxes shown so far, and forget them.
+  QStringList TakeTexts() {
+    QStringList texts;
+    for (const orvelt::Box& b : boxes) texts << b.text;
+    boxes.clear();
+    return texts;
+  }
+};

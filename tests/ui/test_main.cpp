@@ -1,0 +1,521 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/help.h"
+#include "graph/face.h"
+#include "graph/graph.h"
+#include "tests/scripted_desktop.h"
+#include "ui/controls.h"
+#include "ui/datagrid.h"
+#include "ui/main.h"
+
+using namespace orvelt;
+
+namespace {
+
+struct Row {
+  int row;
+  const char* x;
+  const char* y;
+  const char* omit = "";
+};
+
+// Both windows as start-up leaves them.
+struct Program {
+  DataStore store;
+  ScriptedDesktop desktop;
+  TForm1 form1{store, desktop};
+  TForm2 form2;
+
+  Program() {
+    form1.SetGraphWindow(&form2);
+    form1.move(60, 40);
+    form1.show();
+    form1.raise();
+    form1.activateWindow();
+  }
+
+  void Fill(std::initializer_list<Row> rows, DataGrid* grid = nullptr) {
+    grid = grid ? grid : form1.StringGrid1;
+    for (const Row& r : rows) {
+      grid->SetCell(1, r.row, QString::fromUtf8(r.x));
+      grid->SetCell(2, r.row, QString::fromUtf8(r.y));
+      if (grid->ColCount() > 3) grid->SetCell(3, r.row, QString::fromUtf8(r.omit));
+    }
+  }
+
+  QStringList Labels() const {
+    QStringList texts;
+    for (QLabel* l : {form1.Label2, form1.Label3, form1.Label4, form1.Label5, form1.Label6})
+      texts << l->text();
+    return texts;
+  }
+
+  bool PictureIsBlank() const {
+    const QImage& p = form2.Picture();
+    for (int y = 0; y < p.height(); ++y)
+      for (int x = 0; x < p.width(); ++x) {
+        const bool outline = y < 321 && (x == 0 || x == 320 || y == 0 || y == 320);
+        if (p.pixel(x, y) != (outline ? 0xff000000u : 0xffffffffu)) return false;
+      }
+    return true;
+  }
+
+  QPoint Offset(const Box& box) const {
+    const QPoint corner = form1.frameGeometry().topLeft();
+    return QPoint(box.left.value_or(-9999) - corner.x(), box.top.value_or(-9999) - corner.y());
+  }
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Row)
+
+namespace {
+
+const QStringList kBareLabels{"a =", "b =", "c =", "data :", "標準偏差 ="};
+
+QString Path(QWidget* w) {
+  QStringList names;
+  for (; w && !w->isWindow(); w = w->parentWidget())
+    if (!w->objectName().isEmpty()) names.prepend(w->objectName());
+  return names.join('/');
+}
+
+}  // namespace
+
+class TestMain : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void layout_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");  // named ancestors inside the window
+    QTest::addColumn<QRect>("geometry");
+    auto row = [](const char* name, const char* path, int x, int y, int w, int h) {
+      QTest::newRow(name) << name << path << QRect(x, y, w, h);
+    };
+    row("Bevel4", "Bevel4", 0, 0, 449, 9);
+    row("GroupBox1", "GroupBox1", 288, 184, 145, 105);
+    row("Button1", "Button1", 336, 320, 75, 25);
+    row("StringGrid1", "StringGrid1", 16, 16, 209, 137);
+    row("RadioGroup1", "RadioGroup1", 16, 184, 129, 105);
+    row("GroupBox2", "GroupBox2", 16, 296, 281, 65);
+    row("Label7", "GroupBox2/Label7", 8, 21, 34, 12);
+    row("Label8", "GroupBox2/Label8", 160, 21, 34, 12);
+    row("Edit1", "GroupBox2/Edit1", 16, 37, 97, 20);
+    row("Button2", "GroupBox2/Button2", 128, 40, 25, 17);
+    row("Edit2", "GroupBox2/Edit2", 168, 37, 97, 20);
+    row("RadioGroup2", "RadioGroup2", 160, 184, 113, 105);
+    row("StringGrid2", "StringGrid2", 272, 16, 161, 137);
+    row("CheckBox1", "CheckBox1", 288, 156, 121, 17);
+    // Labels size themselves to their text; only the corner is fixed.
+    row("Label2", "GroupBox1/Label2", 16, 16, 0, 13);
+    row("Label3", "GroupBox1/Label3", 16, 32, 0, 13);
+    row("Label4", "GroupBox1/Label4", 16, 48, 0, 13);
+    row("Label5", "GroupBox1/Label5", 16, 64, 0, 13);
+    row("Label6", "GroupBox1/Label6", 14, 82, 0, 13);
+  }
+  void layout() {
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    QFETCH(QRect, geometry);
+    Program p;
+    auto* w = p.form1.findChild<QWidget*>(name);
+    QVERIFY(w);
+    QCOMPARE(Path(w), path);
+    QCOMPARE(w->pos(), geometry.topLeft());
+    if (geometry.width() > 0) {
+      QCOMPARE(w->size(), geometry.size());
+    } else {
+      auto* label = qobject_cast<QLabel*>(w);
+      QCOMPARE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+      QCOMPARE(label->height(), geometry.height());
+    }
+  }
+
+  void window() {
+    Program p;
+    QCOMPARE(p.form1.windowTitle(), QStringLiteral("オルヴェルト Ver. 1.11"));
+    QCOMPARE(p.form1.centralWidget()->width(), 449);
+    QCOMPARE(p.form1.centralWidget()->height(), 377);
+    QVERIFY(!(p.form1.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(p.form1.windowFlags() & Qt::WindowContextHelpButtonHint));
+    QVERIFY(p.form1.windowFlags() & Qt::WindowMinimizeButtonHint);
+    // Resizing moves nothing; the rule spans the client width.
+    p.form1.resize(600, 500);
+    QCOMPARE(p.form1.Button1->pos(), QPoint(336, 320));
+    QCOMPARE(p.form1.Bevel4->width(), p.form1.centralWidget()->width());
+    QCOMPARE(p.form1.StringGrid1->size(), QSize(209, 137));
+  }
+
+  void captionsAndStates() {
+    Program p;
+    TForm1& f = p.form1;
+    QCOMPARE(f.GroupBox1->title(), QStringLiteral("結果"));
+    QCOMPARE(f.GroupBox2->title(), QStringLiteral(" y の計算"));
+    QCOMPARE(f.Button1->text(), QStringLiteral("回帰式計算"));
+    QCOMPARE(f.Button2->text(), QStringLiteral(">>"));
+    QCOMPARE(f.Label7->text(), QStringLiteral("ｘ の値"));
+    QCOMPARE(f.Label8->text(), QStringLiteral("ｙ の値"));
+    QCOMPARE(f.CheckBox1->text(), QStringLiteral("系列２もプロットする"));
+    QCOMPARE(f.RadioGroup1->title(), QStringLiteral("式の種類"));
+    QCOMPARE(f.RadioGroup2->title(), QStringLiteral("偏差のグラフ"));
+    const QStringList items1{"y = ax + b", "y = ax", "y = ax^2 + bx + c", "y = ax^2 + bx"};
+    const QStringList items2{"なし", "±1s (68%)", "±2s (95%)", "±3s (99.7%)"};
+    for (int i = 0; i < 4; ++i) {
+      QCOMPARE(f.RadioGroup1->Item(i)->text(), items1[i]);
+      QCOMPARE(f.RadioGroup2->Item(i)->text(), items2[i]);
+    }
+    QCOMPARE(f.StringGrid1->toolTip(),
+             QStringLiteral("ダブルクリックで有効・無効が切り替えられます"));
+    QVERIFY(f.StringGrid2->toolTip().isEmpty());
+    QCOMPARE(p.Labels(), kBareLabels);
+    QCOMPARE(f.RadioGroup1->ItemIndex(), 0);
+    QCOMPARE(f.RadioGroup2->ItemIndex(), 0);
+    QVERIFY(!f.CheckBox1->isChecked());
+    QVERIFY(!f.GroupBox2->isEnabled());
+    QVERIFY(!f.Button2->isEnabled());
+    QVERIFY(!f.Edit1->isEnabled());
+    QVERIFY(f.Edit2->isReadOnly());
+    QVERIFY(f.Edit1->text().isEmpty() && f.Edit2->text().isEmpty());
+    QVERIFY(!f.Button1->isDefault() && !f.Button1->autoDefault());
+    // Grids: 4 and 3 columns by 21 rows, all data cells empty, current cell (1, 1).
+    QCOMPARE(f.StringGrid1->ColCount(), 4);
+    QCOMPARE(f.StringGrid2->ColCount(), 3);
+    for (DataGrid* g : {f.StringGrid1, f.StringGrid2}) {
+      QCOMPARE(g->RowCount(), 21);
+      QCOMPARE(g->VisibleRowCount(), 6);
+      QCOMPARE(QPoint(g->Col(), g->Row()), QPoint(1, 1));
+      for (int r = 1; r <= 20; ++r)
+        for (int c = 1; c < g->ColCount(); ++c) QVERIFY(g->Cell(c, r).isEmpty());
+    }
+  }
+
+  void fonts() {
+    Program p;
+    TForm1& f = p.form1;
+    QCOMPARE(f.font().pixelSize(), 12);
+    QCOMPARE(f.Button1->font().pixelSize(), 12);
+    QCOMPARE(f.StringGrid1->font().pixelSize(), 12);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{f.Label2, f.Label3, f.Label4, f.Label5, f.Label6,
+                                         f.RadioGroup1, f.RadioGroup2, f.RadioGroup1->Item(2)})
+      QCOMPARE(w->font().pixelSize(), 13);
+    // A face with Japanese glyphs is really used, not a Latin face with per-glyph fallback.
+    const QString family = QFontInfo(f.font()).family();
+    QVERIFY2(JapaneseFamilies().contains(family), qPrintable(family));
+    QVERIFY(QFontMetrics(f.font()).inFont(QChar(0x7CFB)));  // 系
+  }
+
+  void tabOrder() {
+    Program p;
+    TForm1& f = p.form1;
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QCOMPARE(QApplication::focusWidget(), f.StringGrid1->Editor());
+    auto walk = [&] {
+      QList<QWidget*> seen;
+      for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen << QApplication::focusWidget();
+      }
+      return seen;
+    };
+    f.RadioGroup2->SetItemIndex(2);
+    QCOMPARE(walk(), (QList<QWidget*>{f.StringGrid2->Editor(), f.CheckBox1, f.RadioGroup1->Item(0),
+                                      f.RadioGroup2->Item(2), f.Button1, f.StringGrid1->Editor(),
+                                      f.StringGrid2->Editor(), f.CheckBox1}));
+    f.GroupBox2->setEnabled(true);
+    f.Button2->setEnabled(true);
+    f.StringGrid1->setFocus();
+    QCOMPARE(walk(), (QList<QWidget*>{f.StringGrid2->Editor(), f.CheckBox1, f.RadioGroup1->Item(0),
+                                      f.RadioGroup2->Item(2), f.Edit1, f.Button2, f.Button1,
+                                      f.StringGrid1->Editor()}));
+  }
+
+  void menuTree() {
+    Program p;
+    QStringList tree;
+    std::function<void(const QList<QAction*>&, int)> walk = [&](const QList<QAction*>& actions,
+                                                                int depth) {
+      for (QAction* a : actions) {
+        const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
+        tree << QString(depth, '-') + name + ' ' + (a->isSeparator() ? "-" : a->text());
+        QVERIFY2(a->shortcut().isEmpty() && a->isEnabled() && !a->isCheckable(), qPrintable(name));
+        if (a->menu()) walk(a->menu()->actions(), depth + 1);
+      }
+    };
+    walk(p.form1.MainMenu1->actions(), 0);
+    const QStringList expected{"File1 ﾌｧｲﾙ(&F)",
+                               "-Open1 開く(&O)",
+                               "--O1 系列(&1)へ",
+                               "--O2 系列(&2)へ",
+                               "-Save1 保存(&S)",
+                               "--S1 系列(&1)",
+                               "--S2 系列(&2)",
+                               "-N3 -",
+                               "-Exit1 終了(&X)",
+                               "Edit3 編集(&E)",
+                               "-exchange 交換(&X)",
+                               "--xy1 x と y (系列１)",
+                               "--xy2 x と y (系列２)",
+                               "--N2 系列 1 と 2",
+                               "-N5 -",
+                               "-Erase ﾃﾞｰﾀ消去(&E)",
+                               "--E1 系列(&1)",
+                               "--E2 系列(&2)",
+                               "--EA 全部(&A)",
+                               "-N1 -",
+                               "-Copy1 文字をｺﾋﾟｰ(&C)",
+                               "-Copy2 ｸﾞﾗﾌをｺﾋﾟｰ(&G)",
+                               "Show1 表示(&V)",
+                               "-G1 ｸﾞﾗﾌ(&G)",
+                               "Help1 ﾍﾙﾌﾟ(&H)",
+                               "-SearchforHelpOn1 ﾄﾋﾟｯｸの検索(&H)",
+                               "-N4 -",
+                               "-About1 ﾊﾞｰｼﾞｮﾝ情報(&A)"};
+    QCOMPARE(tree, expected);
+  }
+
+  void formShow() {
+    Program p;
+    const QStringList heads1{" 系列１", " x の値", " y の値", " Omit"};
+    const QStringList heads2{" 系列２", " x の値", " y の値"};
+    for (int c = 0; c < 4; ++c) QCOMPARE(p.form1.StringGrid1->Cell(c, 0), heads1[c]);
+    for (int c = 0; c < 3; ++c) QCOMPARE(p.form1.StringGrid2->Cell(c, 0), heads2[c]);
+    for (int r = 1; r <= 20; ++r) {
+      QCOMPARE(p.form1.StringGrid1->Cell(0, r), QStringLiteral(" No. %1").arg(r));
+      QCOMPARE(p.form1.StringGrid2->Cell(0, r), QStringLiteral(" No. %1").arg(r));
+    }
+    QVERIFY(p.form2.isVisible());
+  }
+
+  void graphWindow() {
+    Program p;
+    TForm2& g = p.form2;
+    QCOMPARE(g.windowTitle(), QStringLiteral("Orvelt Ver. 1.10"));
+    QCOMPARE(g.size(), QSize(353, 353));
+    QCOMPARE(g.Bevel1->geometry(), QRect(8, 8, 337, 337));
+    QCOMPARE(g.Image1->geometry(), QRect(16, 16, 321, 321));
+    QVERIFY(!(g.windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(g.windowFlags() & Qt::WindowSystemMenuHint));
+    QCOMPARE(g.Picture().size(), QSize(321, 450));
+    QVERIFY(p.PictureIsBlank());
+    // The user cannot close it.
+    g.close();
+    QVERIFY(g.isVisible());
+    // The copy is the whole picture.
+    p.form1.Copy2->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+             g.Picture());
+    // Closing the main window takes the graph window with it.
+    p.form1.Exit1->trigger();
+    QVERIFY(!p.form1.isVisible());
+    QVERIFY(!g.isVisible());
+  }
+
+  void compute_data() {
+    QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QString>("box");  // the one box shown; empty when none
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("offset");
+    auto row = [](const char* name, QList<Row> rows, int model, QStringList labels,
+                  const char* box = "", const char* caption = "", int offset = 0) {
+      QTest::newRow(name) << rows << model << labels << QString::fromUtf8(box)
+                          << QString::fromUtf8(caption) << offset;
+    };
+    row("line", {{1, "1", "2"}, {2, "2", "4"}, {3, "3", "6"}}, 0,
+        {"a =   2.00000", "b =   0.00000", "", "data : 3 組", "標準偏差 =   0.00000"});
+    row("proportional", {{4, "2", "6"}}, 1, {"a =   3.00000", "", "", "data : 1 組", "標準偏差 ="});
+    row("parabola", {{1, "0", "1"}, {2, "1", "2"}, {3, "2", "5"}}, 2,
+        {"a =   1.00000", "b =   0.00000", "c =   1.00000", "data : 3 組", "標準偏差 =   0.00000"});
+    row("invalid cell", {{1, "1", "2"}, {2, "2 ", "4"}}, 0, kBareLabels,
+        "正しい数字ではありません\n\n  Data No. 2 の x", "エラー", 130);
+    row("too few", {{1, "1", "2"}}, 0, kBareLabels,
+        "データ数が足りません\n\n２組以上のデータが必要です", "エラー", 125);
+    row("only zero", {{1, "0", "2"}}, 1, kBareLabels, "ｘ の値が ０ のみです\n\n計算できません",
+        "エラー", 140);
+    row("all the same", {{1, "2", "1"}, {2, "2", "3"}}, 3, kBareLabels,
+        "ｘ の値がすべて同じです\n\n計算できません", "エラー", 125);
+    row("fault", {{1, "2", "1"}, {2, "2", "3"}, {3, "5", "0", "Omit"}}, 0, kBareLabels,
+        "不正な浮動小数点数演算命令.", "オルヴェルト", -1);
+    row("overflow in the standard deviation",
+        {{1, "0", "0"}, {2, "1", "1e20"}, {3, "2", "0"}, {4, "3", "1e20"}}, 0,
+        {"a =19999999961012895700.00000", "b =20000002160036151300.00000", "", "data : 4 組",
+         "標準偏差 ="},
+        "浮動小数点数のオーバーフロー.", "オルヴェルト", -1);
+  }
+  void compute() {
+    QFETCH(QList<Row>, rows);
+    QFETCH(int, model);
+    QFETCH(QStringList, labels);
+    QFETCH(QString, box);
+    QFETCH(QString, caption);
+    QFETCH(int, offset);
+    Program p;
+    TForm1& f = p.form1;
+    for (const Row& r : rows) p.Fill({r});
+    f.RadioGroup1->SetItemIndex(model);
+    f.Edit1->setText(QStringLiteral("typed before"));
+    QTest::mouseClick(f.Button1, Qt::LeftButton);
+    QCOMPARE(p.Labels(), labels);
+    QCOMPARE(p.desktop.boxes.size(), box.isEmpty() ? 0 : 1);
+    const bool fitted = box.isEmpty();
+    if (!fitted) {
+      const Box& shown = p.desktop.boxes.first();
+      QCOMPARE(shown.text, box);
+      QCOMPARE(shown.caption, caption);
+      QCOMPARE(shown.icon, BoxIcon::Error);
+      QCOMPARE(shown.buttons, BoxButtons::Ok);
+      QVERIFY(!shown.beep);
+      if (offset >= 0) QCOMPARE(p.Offset(shown), QPoint(offset, 150));
+      QVERIFY(p.PictureIsBlank());
+    }
+    QCOMPARE(f.GroupBox2->isEnabled(), fitted);
+    QCOMPARE(f.Button2->isEnabled(), fitted);
+    QVERIFY(f.Edit1->text().isEmpty());
+  }
+
+  void fittedGraphComesToTheFront() {
+    Program p;
+    p.Fill({{1, "1", "2"}, {2, "2", "4"}});
+    QVERIFY(QTest::qWaitForWindowActive(&p.form1));
+    p.form1.Button1Click();
+    QVERIFY(QTest::qWaitForWindowActive(&p.form2));
+    p.form1.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.form1));
+    p.form1.G1->trigger();
+    QVERIFY(QTest::qWaitForWindowActive(&p.form2));
+  }
+
+  void hiddenGraphWindowCannotTakeTheFocus() {
+    Program p;
+    p.form2.hide();
+    p.form1.G1->trigger();
+    QCOMPARE(p.desktop.TakeTexts(),
+             QStringList{QStringLiteral("無効/非表示ウィンドウにはフォーカスを設定できません.")});
+    // The compute command has done everything else by then.
+    p.Fill({{1, "1", "2"}, {2, "2", "4"}});
+    p.form1.Button1->click();
+    QCOMPARE(p.desktop.boxes.size(), 1);
+    QVERIFY(p.form1.Button2->isEnabled());
+    QCOMPARE(p.form1.Label2->text(), QStringLiteral("a =   2.00000"));
+  }
+
+  void resetClearsAnEarlierGraph() {
+    Program p;
+    Canvas& canvas = p.form2.Canvas();
+    canvas.SetBrushColor(Qt::red);
+    canvas.FillRect(10, 10, 300, 440);
+    canvas.SetPenColor(Qt::green);
+    QVERIFY(!p.PictureIsBlank());
+    p.Fill({{1, "x", "1"}});
+    p.form1.Button1->click();
+    QVERIFY(p.PictureIsBlank());
+    QCOMPARE(canvas.PenColor(), QColor(Qt::black));
+    QCOMPARE(canvas.BrushColor(), QColor(Qt::white));
+  }
+
+  void yCalculation_data() {
+    QTest::addColumn<int>("model");  // chosen after the fit
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("y");  // Edit2 afterwards
+    QTest::addColumn<QString>("box");
+    QTest::newRow("3") << 0 << "3"
+                       << "   6.00000"
+                       << "";
+    QTest::newRow("leading blank") << 0 << " 3"
+                                   << "   6.00000"
+                                   << "";
+    QTest::newRow("negative") << 0 << "-1.5e1"
+                              << " -30.00000"
+                              << "";
+    QTest::newRow("trailing blank") << 0 << "3 "
+                                    << ""
+                                    << "正しい数字ではありません";
+    QTest::newRow("empty") << 0 << ""
+                           << ""
+                           << "正しい数字ではありません";
+    QTest::newRow("other kind, same coefficients") << 2 << "3"
+                                                   << "  18.00000"
+                                                   << "";
+    QTest::newRow("not rounded to 32 bits") << 0 << "16777215"
+                                            << "33554430.00000"
+                                            << "";
+    QTest::newRow("scientific") << 0 << "1e38"
+                                << " 2.0E+0038"
+                                << "";
+    QTest::newRow("overflow") << 0 << "1e39"
+                              << "old"
+                              << "浮動小数点数のオーバーフロー.";
+  }
+  void yCalculation() {
+    QFETCH(int, model);
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    QFETCH(QString, box);
+    Program p;
+    TForm1& f = p.form1;
+    p.Fill({{1, "1", "2"}, {2, "2", "4"}, {3, "3", "6"}});
+    f.Button1->click();
+    QVERIFY(f.Button2->isEnabled());
+    f.RadioGroup1->SetItemIndex(model);
+    f.Edit2->setText(QStringLiteral("old"));
+    f.Edit1->setText(x);
+    QTest::mouseClick(f.Button2, Qt::LeftButton);
+    QCOMPARE(f.Edit2->text(), y);
+    QCOMPARE(p.desktop.TakeTexts(), box.isEmpty() ? QStringList() : QStringList{box});
+    QCOMPARE(f.Label2->text(), QStringLiteral("a =   2.00000"));
+  }
+
+  void yBoxPosition() {
+    Program p;
+    p.Fill({{1, "1", "2"}, {2, "2", "4"}});
+    p.form1.Button1->click();
+    p.form1.Button2->click();
+    QCOMPARE(p.desktop.boxes.size(), 1);
+    QCOMPARE(p.desktop.boxes[0].caption, QStringLiteral("エラー"));
+    QCOMPARE(p.Offset(p.desktop.boxes[0]), QPoint(130, 150));
+  }
+
+  void version() {
+    Program p;
+    p.form1.About1->trigger();
+    QCOMPARE(p.desktop.boxes.size(), 1);
+    const Box& box = p.desktop.boxes[0];
+    QCOMPARE(box.text, VersionText());
+    QCOMPARE(box.caption, QStringLiteral("オルヴェルト"));
+    QCOMPARE(box.icon, BoxIcon::None);
+    QCOMPARE(box.buttons, BoxButtons::Ok);
+    QVERIFY(box.beep);
+    QCOMPARE(p.Offset(box), QPoint(125, 150));
+    // With the window's left edge far beyond the screen's, the box is centred horizontally.
+    p.form1.move(-300, 20);
+    p.form1.About1->trigger();
+    QVERIFY(!p.desktop.boxes[1].left.has_value());
+    QVERIFY(p.desktop.boxes[1].top.has_value());
+  }
+
+  void help() {
+    Program p;
+    p.form1.SearchforHelpOn1->trigger();
+    p.form1.SearchforHelpOn1->trigger();
+    const QString expected = QCoreApplication::applicationDirPath() + "/orvelta.hlp";
+    QCOMPARE(p.desktop.documents, (QStringList{expected, expected}));
+  }
+};
+
+QTEST_MAIN(TestMain)
+#include "test_main.moc"
