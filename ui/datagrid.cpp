@@ -52,12 +52,13 @@ void DataGrid::SetCell(int col, int row, const QString& text) {
   viewport()->update(CellRect(col, row));
 }
 
-void DataGrid::SetCurrent(int col, int row, Caret caret) {
+void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   col = std::clamp(col, 1, columns_ - 1);
   row = std::clamp(row, 1, rows_ - 1);
   const bool moved = col != col_ || row != row_;
   col_ = col;
   row_ = row;
+  if (!extend) anchor_ = QPoint(col, row);
   EnsureVisible(row);
   editor_->setText(Cell(col, row));
   if (caret == Caret::SelectAll) {
@@ -69,6 +70,10 @@ void DataGrid::SetCurrent(int col, int row, Caret caret) {
   PlaceEditor();
   viewport()->update();
   if (moved) emit CurrentChanged();
+}
+
+QRect DataGrid::Selection() const {
+  return QRect(anchor_, QPoint(col_, row_)).normalized();
 }
 
 int DataGrid::TopRow() const {
@@ -121,12 +126,16 @@ void DataGrid::PlaceEditor() {
 void DataGrid::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
   const QPalette& pal = palette();
+  const QRect block = Selection();
   const int last = std::min(rows_ - 1, TopRow() + VisibleRowCount());
   for (int row = 0; row <= last; row = row == 0 ? TopRow() : row + 1) {
     for (int col = 0; col < columns_; ++col) {
       const QRect cell = CellRect(col, row);
       const bool fixed = col == 0 || row == 0;
-      p.fillRect(cell, pal.color(fixed ? QPalette::Button : QPalette::Base));
+      const bool selected = !fixed && block.contains(col, row);
+      p.fillRect(cell, pal.color(fixed      ? QPalette::Button
+                                 : selected ? QPalette::Highlight
+                                            : QPalette::Base));
       if (fixed) {
         p.setPen(pal.color(QPalette::Light));
         p.drawLine(cell.topLeft(), cell.topRight());
@@ -135,7 +144,9 @@ void DataGrid::paintEvent(QPaintEvent*) {
       p.setPen(pal.color(QPalette::Mid));
       p.drawLine(cell.right() + 1, cell.top(), cell.right() + 1, cell.bottom() + 1);
       p.drawLine(cell.left(), cell.bottom() + 1, cell.right() + 1, cell.bottom() + 1);
-      p.setPen(pal.color(fixed ? QPalette::ButtonText : QPalette::Text));
+      p.setPen(pal.color(fixed      ? QPalette::ButtonText
+                         : selected ? QPalette::HighlightedText
+                                    : QPalette::Text));
       p.setClipRect(cell);
       p.drawText(cell.adjusted(kTextInset, kTextInset, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                  Cell(col, row));
@@ -186,31 +197,29 @@ bool DataGrid::EditorKey(QKeyEvent* event) {
   const bool atEnd =
       editor_->cursorPosition() == text.size() && (!editor_->hasSelectedText() || whole);
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  const bool extend = event->modifiers() & Qt::ShiftModifier;
+  auto move = [&](int col, int row) {
+    SetCurrent(col, row, Caret::SelectAll, extend);
+    return true;
+  };
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
       emit KeyPressed(QChar('\r'));
       return true;  // a cell holds a single line
     case Qt::Key_Up:
-      SetRow(row_ - 1);
-      return true;
+      return move(col_, row_ - 1);
     case Qt::Key_Down:
-      SetRow(row_ + 1);
-      return true;
+      return move(col_, row_ + 1);
     case Qt::Key_PageUp:
-      SetRow(row_ - VisibleRowCount());
-      return true;
+      return move(col_, row_ - VisibleRowCount());
     case Qt::Key_PageDown:
-      SetRow(row_ + VisibleRowCount());
-      return true;
+      return move(col_, row_ + VisibleRowCount());
+    // Left and right move the caret inside the text and leave the cell at its ends.
     case Qt::Key_Left:
-      if (!atStart || event->modifiers() & Qt::ShiftModifier) return false;
-      SetCol(col_ - 1);
-      return true;
+      return atStart && move(col_ - 1, row_);
     case Qt::Key_Right:
-      if (!atEnd || event->modifiers() & Qt::ShiftModifier) return false;
-      SetCol(col_ + 1);
-      return true;
+      return atEnd && move(col_ + 1, row_);
     default:
       break;
   }

@@ -28,14 +28,18 @@ class DataGrid : public QAbstractScrollArea {
   int Row() const { return row_; }
   // How the editor shows the text of a cell it moves to.
   enum class Caret { SelectAll, AtEnd };
-  // Moves the current cell to a data cell; CurrentChanged follows when it moved.
-  void SetCurrent(int col, int row, Caret caret = Caret::SelectAll);
+  // Moves the current cell to a data cell; CurrentChanged follows when it moved. With `extend` the
+  // block selection stretches from where it began to the new cell, otherwise it is just that cell.
+  void SetCurrent(int col, int row, Caret caret = Caret::SelectAll, bool extend = false);
   void SetCol(int col) { SetCurrent(col, row_); }
   void SetRow(int row) { SetCurrent(col_, row); }
 
   int TopRow() const;  // first data row on view
   void SetTopRow(int row);
   int VisibleRowCount() const;  // data rows that fit below the header row
+
+  // The selected block of data cells; the current cell alone unless Shift stretched it.
+  QRect Selection() const;
 
   QLineEdit* Editor() const { return editor_; }
   // The cell's rectangle in viewport coordinates, without its grid lines.
@@ -66,6 +70,7 @@ class DataGrid : public QAbstractScrollArea {
   int columns_, rows_;
   QVector<QString> cells_;
   int col_ = 1, row_ = 1;
+  QPoint anchor_{1, 1};  // where the block selection began
   QLineEdit* editor_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,6 +13,7 @@
 
 #include "app/errors.h"
 #include "app/help.h"
+#include "core/report.h"
 #include "graph/face.h"
 #include "graph/graph.h"
 #include "ui/controls.h"
@@ -329,19 +331,105 @@ void TForm1::G1Click() {
   if (Form2) Form2->Activate();
 }
 
-// Grid behaviour, editing, files and the text report come with their own commands.
-void TForm1::Copy1Click() {}
-void TForm1::StringGrid1Click() {}
-void TForm1::StringGrid1DblClick() {}
-void TForm1::xy1Click() {}
-void TForm1::xy2Click() {}
-void TForm1::N2Click() {}
+void TForm1::StringGrid1Click() {
+  // The Omit column is marked by double-click only, never typed into.
+  if (StringGrid1->Col() == 3) StringGrid1->SetCol(2);
+}
+
+void TForm1::StringGrid1DblClick() {
+  const int row = StringGrid1->Row();
+  StringGrid1->SetCell(3, row,
+                       StringGrid1->Cell(3, row).isEmpty() ? QStringLiteral("Omit") : QString());
+}
+
+void TForm1::StringGrid1KeyPress(QChar& key) {
+  EnterWalk(StringGrid1, key);
+}
+
+void TForm1::StringGrid2KeyPress(QChar& key) {
+  EnterWalk(StringGrid2, key);
+}
+
+void TForm1::EnterWalk(DataGrid* grid, QChar key) {
+  if (key != QChar('\r')) return;
+  // Pair by pair: x, then y, then the next row's x; typing then appends to what the cell holds.
+  const auto atEnd = DataGrid::Caret::AtEnd;
+  if (grid->Col() == 1) {
+    grid->SetCurrent(2, grid->Row(), atEnd);
+  } else {
+    grid->SetCurrent(1, grid->Row(), atEnd);
+    grid->SetCurrent(1, grid->Row() == kRows ? 1 : grid->Row() + 1, atEnd);
+  }
+}
+
+void TForm1::xy1Click() {
+  SwapColumns(StringGrid1, StringGrid1, 1, 2);
+}
+
+void TForm1::xy2Click() {
+  SwapColumns(StringGrid2, StringGrid2, 1, 2);
+}
+
+void TForm1::N2Click() {
+  SwapColumns(StringGrid1, StringGrid2, 1, 1);
+  SwapColumns(StringGrid1, StringGrid2, 2, 2);
+  // Series 2 has no Omit column to take the marks.
+  for (int r = 1; r <= kRows; ++r) StringGrid1->SetCell(3, r, QString());
+}
+
+void TForm1::SwapColumns(DataGrid* a, DataGrid* b, int colA, int colB) {
+  for (int r = 1; r <= kRows; ++r) {
+    const QString text = a->Cell(colA, r);
+    a->SetCell(colA, r, b->Cell(colB, r));
+    b->SetCell(colB, r, text);
+  }
+}
+
+void TForm1::E1Click() {
+  if (Confirm(QStringLiteral("系列１のデータを消去します\n\n消去しますか？"), 125)) ClearSeries1();
+}
+
+void TForm1::E2Click() {
+  if (Confirm(QStringLiteral("系列２のデータを消去します\n\n消去しますか？"), 125)) ClearSeries2();
+}
+
+void TForm1::EAClick() {
+  if (Confirm(QStringLiteral("データをすべて消去します\n\n消去しますか？"), 130)) {
+    ClearSeries1();
+    ClearSeries2();
+  }
+}
+
+bool TForm1::Confirm(const QString& text, int leftOffset) {
+  return desktop_.Show(ConfirmationBox(text, this, leftOffset));
+}
+
+void TForm1::ClearSeries1() {
+  ResetResults();
+  orvelt::ClearSeries1(store_);
+  for (int r = 1; r <= kRows; ++r)
+    for (int c = 1; c < kGrid1Columns; ++c) StringGrid1->SetCell(c, r, QString());
+  RadioGroup1->SetItemIndex(0);
+  RadioGroup2->SetItemIndex(0);
+}
+
+void TForm1::ClearSeries2() {
+  orvelt::ClearSeries2(store_);
+  for (int r = 1; r <= kRows; ++r)
+    for (int c = 1; c < kGrid2Columns; ++c) StringGrid2->SetCell(c, r, QString());
+  CheckBox1->setChecked(false);
+}
+
+void TForm1::Copy1Click() {
+  const ResultLabels shown{Label2->text().toStdString(), Label3->text().toStdString(),
+                           Label4->text().toStdString(), Label5->text().toStdString(),
+                           Label6->text().toStdString()};
+  const std::string report = TextReport(Model(), shown, GridTexts().grid1);
+  QGuiApplication::clipboard()->setText(QString::fromStdString(report));
+}
+
+// The data file commands come with their own issue.
 void TForm1::S1Click() {}
 void TForm1::O1Click() {}
 void TForm1::S2Click() {}
 void TForm1::O2Click() {}
-void TForm1::EAClick() {}
-void TForm1::E1Click() {}
-void TForm1::E2Click() {}
-void TForm1::StringGrid1KeyPress(QChar&) {}
-void TForm1::StringGrid2KeyPress(QChar&) {}

@@ -98,6 +98,12 @@ class TForm1 : public QMainWindow {
   orvelt::GridInput GridTexts() const;
   void ShowResults(const orvelt::ResultLabels& labels);
   void ShowError(const QString& text, int leftOffset);
+  bool Confirm(const QString& text, int leftOffset);
+  void EnterWalk(orvelt::DataGrid* grid, QChar key);
+  static void SwapColumns(orvelt::DataGrid* a, orvelt::DataGrid* b, int colA, int colB);
+  // The window's part of erasing a series, with the store's.
+  void ClearSeries1();
+  void ClearSeries2();
 
   orvelt::DataStore& store_;
   orvelt::Desktop& desktop_;
