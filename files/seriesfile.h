@@ -14,7 +14,6 @@
 namespace orvelt {
 
 inline constexpr char kMagicLine[] = "ovt110";
-inline constexpr int kSeriesFileLines = 1 + 3 * kRows;
 
 // Cell texts of one series' grid as [row][column], indexed like the grid: rows 1 to 20, columns
 // kColumnX, kColumnY and kColumnOmit. Row 0 and column 0 are the grid's headers and stay unused.
@@ -34,8 +33,9 @@ struct EncodedSeries {
 // Series 1 writes the Omit texts as the third lines; any other series number empty third lines.
 EncodedSeries EncodeSeriesFile(const SeriesCells& cells, int series);
 
-// The message naming the cell that cannot be saved, e.g. "保存できない文字があります\n\n
-// Data No. 3 の y" (series 1) or "...\n\n系列２ Data No. 3 の y" (any other series number).
+// The message naming the cell that cannot be saved: for series 1
+// "保存できない文字があります\n\n  Data No. 3 の y", for any other series number
+// "保存できない文字があります\n\n系列２ Data No. 3 の y"; the column is named x, y or Omit.
 QString UnsavableCellText(int series, int row, int column);
 
 // A first line (without its line end) is read when it is not below the magic line, compared byte by
