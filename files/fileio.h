@@ -1,0 +1,60 @@
+#pragma once
+// Whole-file reading and saving for the data file commands. A failure throws CommandError with the
+// text of IoErrorText, which the window shows in its general error box. The system calls go through
+// FileSystem, so that tests can make any of them fail (as root, permissions never do).
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <QByteArray>
+#include <QString>
+#include <string>
+
+namespace orvelt {
+
+// The system calls of the same names: the same results, errno set on failure. This base class makes
+// the real calls; tests override single ones.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual int Open(const char* path, int flags, mode_t mode);
+  virtual ssize_t Read(int fd, void* buffer, size_t size);
+  virtual ssize_t Write(int fd, const void* buffer, size_t size);
+  virtual int Fchmod(int fd, mode_t mode);
+  virtual int Fsync(int fd);
+  virtual int Close(int fd);
+  virtual int Stat(const char* path, struct stat* status);
+  virtual int Rename(const char* from, const char* to);
+  virtual int Unlink(const char* path);
+};
+
+FileSystem& SystemFileSystem();
+
+// The one text of each failure (UTF-8):
+//   ENOENT                                  "ファイルが見つかりません"
+//   ENOTDIR, ENAMETOOLONG, ELOOP, EISDIR    "不正なファイル名です" (no such folder, a folder named)
+//   EMFILE, ENFILE                          "オープンしたファイルが多すぎます"
+//   EACCES, EPERM, EROFS                    "ファイルへのアクセスが拒否されました"
+//   anything else, e.g. ENOSPC              "I/O エラー (28)", the errno value in decimal
+std::string IoErrorText(int error);
+
+// Whether `path` names a regular file (through symbolic links). Folders, devices and pipes are no
+// data files: opening one would fail or never end.
+bool FileExists(const QString& path, FileSystem& files = SystemFileSystem());
+
+// The whole content of the file. When reading fails and closing fails too, the closing is reported.
+QByteArray ReadWholeFile(const QString& path, FileSystem& files = SystemFileSystem());
+
+// Replaces the file's content with `bytes`, or leaves everything as it was and throws:
+// - an existing target that cannot be opened for writing (read-only), or that is no regular file,
+//   is refused untouched;
+// - the content goes to a temporary file ".orvelt-XXXXXXXX.tmp" in the target's folder, which is
+//   flushed to disk and renamed over the target, or removed on any failure;
+// - it gets the target's permission bits, or for a new file what creating one gives (0666 less the
+//   umask and default ACLs); the owner is the saving user;
+// - a symbolic link stays a link: the file it points to is replaced;
+// - a missing folder is reported as an invalid name, not as a missing file.
+void SaveWholeFile(const QString& path, QByteArrayView bytes,
+                   FileSystem& files = SystemFileSystem());
+
+}  // namespace orvelt
