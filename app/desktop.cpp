@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -106,6 +107,37 @@ bool QtDesktop::Show(const Box& box) {
   // Without a window manager nobody gives the focus back.
   if (active) active->activateWindow();
   return dialog.clickedButton() == yes;
+}
+
+QStringList NameFilters(const QString& filter) {
+  const QStringList parts = filter.split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    const QString pattern =
+        parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
+    filters << parts[i] + " (" + pattern + ')';
+  }
+  return filters;
+}
+
+bool QtDesktop::Run(FileDialog& dialog) {
+  QWidget* const active = QApplication::activeWindow();
+  // Qt's own dialog, the same everywhere; the commands make their own tests of the name.
+  QFileDialog d(active);
+  d.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite |
+               QFileDialog::HideNameFilterDetails);
+  d.setAcceptMode(dialog.mode == FileDialog::Mode::Save ? QFileDialog::AcceptSave
+                                                        : QFileDialog::AcceptOpen);
+  d.setFileMode(QFileDialog::AnyFile);
+  const QStringList filters = NameFilters(dialog.filter);
+  d.setNameFilters(filters);
+  if (!filters.isEmpty()) d.selectNameFilter(filters.first());
+  d.setDefaultSuffix(dialog.defaultExt);
+  if (!dialog.fileName.isEmpty()) d.selectFile(dialog.fileName);
+  const bool chosen = d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty();
+  if (chosen) dialog.fileName = d.selectedFiles().first();
+  if (active) active->activateWindow();
+  return chosen;
 }
 
 void QtDesktop::OpenDocument(const QString& path) {

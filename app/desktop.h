@@ -4,6 +4,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -34,11 +35,27 @@ Box PlainBox(const QString& text, QWidget* mainWindow, int leftOffset);
 // A coordinate that comes out negative is not applied.
 void PlaceBox(Box& box, QPoint mainWindowTopLeft, int leftOffset);
 
+// A file dialog that remembers the name last chosen in it.
+struct FileDialog {
+  enum class Mode { Open, Save };
+  Mode mode = Mode::Open;
+  // Pairs of a description and a pattern, separated by "|"; the first pair is selected.
+  QString filter;
+  QString defaultExt;  // appended to a name typed without an extension
+  QString fileName;    // shown when the dialog opens; the chosen name afterwards
+};
+
+// The filter's pairs as Qt's name filters. The description is what the user sees; "*.*" means
+// every file, as it does on the platform the files come from.
+QStringList NameFilters(const QString& filter);
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
   // Shows a modal box; true when it was answered Yes (or OK).
   virtual bool Show(const Box& box) = 0;
+  // Runs a modal file dialog; true when a name was chosen, now in dialog.fileName.
+  virtual bool Run(FileDialog& dialog) = 0;
   // Opens a file with the platform's viewer for it, without looking at the answer.
   virtual void OpenDocument(const QString& path) = 0;
 };
@@ -47,6 +64,7 @@ class Desktop {
 class QtDesktop : public Desktop {
  public:
   bool Show(const Box& box) override;
+  bool Run(FileDialog& dialog) override;
   void OpenDocument(const QString& path) override;
 };
 

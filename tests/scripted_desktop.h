@@ -11,10 +11,19 @@ class ScriptedDesktop : public orvelt::Desktop {
   QList<orvelt::Box> boxes;
   QList<bool> answers;  // taken in order; Yes (or OK) when the script has run out
   QStringList documents;
+  QStringList fileNames;              // chosen in the dialogs, in order; empty: cancelled
+  QList<orvelt::FileDialog> dialogs;  // as each dialog was opened
 
   bool Show(const orvelt::Box& box) override {
     boxes << box;
     return answers.isEmpty() ? true : answers.takeFirst();
+  }
+  bool Run(orvelt::FileDialog& dialog) override {
+    dialogs << dialog;
+    const QString name = fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    if (name.isEmpty()) return false;
+    dialog.fileName = name;
+    return true;
   }
   void OpenDocument(const QString& path) override { documents << path; }
 

@@ -14,6 +14,8 @@
 #include "app/errors.h"
 #include "app/help.h"
 #include "core/report.h"
+#include "files/fileio.h"
+#include "files/seriesfile.h"
 #include "graph/face.h"
 #include "graph/graph.h"
 #include "ui/controls.h"
@@ -64,6 +66,11 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
   setFont(JapaneseFont(12));
   BuildControls();
   BuildMenu();
+  for (FileDialog* dialog : {&SaveDialog1, &OpenDialog1}) {
+    dialog->filter = QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*");
+    dialog->defaultExt = QStringLiteral("ovt");
+  }
+  SaveDialog1.mode = FileDialog::Mode::Save;
   resize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
 }
 
@@ -246,8 +253,10 @@ void TForm1::ShowResults(const ResultLabels& labels) {
   SetLabelText(Label6, QString::fromStdString(labels.stdDev));
 }
 
-void TForm1::ShowError(const QString& text, int leftOffset) {
-  desktop_.Show(ErrorBox(text, this, leftOffset));
+void TForm1::ShowError(const QString& text, int leftOffset, bool beep) {
+  Box box = ErrorBox(text, this, leftOffset);
+  box.beep = beep;
+  desktop_.Show(box);
 }
 
 void TForm1::ResetResults() {
@@ -428,8 +437,57 @@ void TForm1::Copy1Click() {
   QGuiApplication::clipboard()->setText(QString::fromStdString(report));
 }
 
-// The data file commands come with their own issue.
-void TForm1::S1Click() {}
-void TForm1::O1Click() {}
-void TForm1::S2Click() {}
-void TForm1::O2Click() {}
+void TForm1::S1Click() {
+  SaveSeries(1);
+}
+void TForm1::S2Click() {
+  SaveSeries(2);
+}
+void TForm1::O1Click() {
+  OpenSeries(1);
+}
+void TForm1::O2Click() {
+  OpenSeries(2);
+}
+
+DataGrid* TForm1::SeriesGrid(int series) const {
+  return series == 1 ? StringGrid1 : StringGrid2;
+}
+
+void TForm1::SaveSeries(int series) {
+  if (!desktop_.Run(SaveDialog1)) return;
+  const QString name = SaveDialog1.fileName;
+  if (FileExists(name) &&
+      !desktop_.Show(
+          WarningBox(QStringLiteral("既存のファイルを選択しました。\n\nファイルを更新しますか？"),
+                     this, 120))) {
+    return;
+  }
+  const DataGrid* grid = SeriesGrid(series);
+  SeriesCells cells;
+  for (int r = 1; r <= kRows; ++r)
+    for (int c = 1; c < grid->ColCount(); ++c) cells[r][c] = grid->Cell(c, r);
+  const EncodedSeries file = EncodeSeriesFile(cells, series);
+  if (!file.Ok()) {
+    ShowError(UnsavableCellText(series, file.badRow, file.badColumn), 130);
+    return;
+  }
+  SaveWholeFile(name, file.bytes);
+}
+
+void TForm1::OpenSeries(int series) {
+  if (!desktop_.Run(OpenDialog1)) return;
+  const QString name = OpenDialog1.fileName;
+  if (!FileExists(name)) {
+    ShowError(QStringLiteral("ファイルが見つかりません"), 135, true);
+    return;
+  }
+  const std::optional<SeriesCells> cells = DecodeSeriesFile(ReadWholeFile(name));
+  if (!cells) {
+    ShowError(QStringLiteral("指定されたファイルは読めません"), 110, true);
+    return;
+  }
+  DataGrid* grid = SeriesGrid(series);
+  for (int r = 1; r <= kRows; ++r)
+    for (int c = 1; c < grid->ColCount(); ++c) grid->SetCell(c, r, (*cells)[r][c]);
+}

@@ -53,6 +53,8 @@ class TForm1 : public QMainWindow {
   QAction* G1;
   QAction *SearchforHelpOn1, *N4, *About1;
 
+  orvelt::FileDialog SaveDialog1, OpenDialog1;
+
   TForm2* Form2 = nullptr;
 
  public slots:
@@ -97,10 +99,14 @@ class TForm1 : public QMainWindow {
   void ConnectMenu(QAction* action, void (TForm1::*handler)());
   orvelt::GridInput GridTexts() const;
   void ShowResults(const orvelt::ResultLabels& labels);
-  void ShowError(const QString& text, int leftOffset);
+  void ShowError(const QString& text, int leftOffset, bool beep = false);
   bool Confirm(const QString& text, int leftOffset);
   void EnterWalk(orvelt::DataGrid* grid, QChar key);
   static void SwapColumns(orvelt::DataGrid* a, orvelt::DataGrid* b, int colA, int colB);
+  // Series 1, or any other number series 2, to and from a data file.
+  void SaveSeries(int series);
+  void OpenSeries(int series);
+  orvelt::DataGrid* SeriesGrid(int series) const;
   // The window's part of erasing a series, with the store's.
   void ClearSeries1();
   void ClearSeries2();

@@ -1,6 +1,9 @@
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -195,6 +198,81 @@ class TestApp : public QObject {
         Qt::Key(key));
     QVERIFY(desktop.Show(box));
     QVERIFY(inspected);
+  }
+
+  void nameFilters() {
+    QCOMPARE(NameFilters(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*")),
+             (QStringList{QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt) (*.ovt)"),
+                          QStringLiteral("すべてのﾌｧｲﾙ(*.*) (*)")}));
+    QCOMPARE(NameFilters(QStringLiteral("a|*.txt;*.csv")), QStringList{"a (*.txt;*.csv)"});
+  }
+
+  // The real dialog: Qt's own, both filters with the first chosen, the default extension
+  // appended, no question of its own, and the name it last gave shown again.
+  void realFileDialog_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("save") << int(FileDialog::Mode::Save);
+    QTest::newRow("open") << int(FileDialog::Mode::Open);
+  }
+  void realFileDialog() {
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    QFile existing(dir.filePath("data.ovt"));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    QtDesktop desktop;
+    FileDialog dialog{FileDialog::Mode(mode),
+                      QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*"),
+                      QStringLiteral("ovt"), dir.filePath("start.ovt")};
+    // What the dialog showed, read while it is open; checked once it has closed.
+    struct Seen {
+      bool qtOwn = false, noQuestion = false;
+      QStringList filters;
+      QString selectedFilter, shownName;
+    };
+    bool active = false;
+    auto answer = [&](const QString& typed) {
+      std::optional<Seen> seen;
+      auto* timer = new QTimer;
+      QObject::connect(timer, &QTimer::timeout, [&, timer] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!d || !d->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        seen = Seen{d->testOption(QFileDialog::DontUseNativeDialog),
+                    d->testOption(QFileDialog::DontConfirmOverwrite), d->nameFilters(),
+                    d->selectedNameFilter(), edit ? edit->text() : QString()};
+        if (edit) {
+          // Typed as a person types: the name field has the focus in the active dialog.
+          d->activateWindow();
+          active = QTest::qWaitForWindowActive(d);
+          edit->setFocus();
+          edit->selectAll();
+          QTest::keyClicks(edit, typed);
+          QTest::keyClick(edit, Qt::Key_Return);
+        } else {
+          d->reject();
+        }
+      });
+      timer->start(10);
+      const bool chosen = desktop.Run(dialog);
+      return std::make_pair(chosen, seen.value_or(Seen{}));
+    };
+    auto [chosen, seen] = answer(QStringLiteral("data"));
+    QVERIFY(chosen);
+    QVERIFY(active);
+    QVERIFY(seen.qtOwn);
+    QVERIFY(seen.noQuestion);
+    QCOMPARE(seen.filters.size(), 2);
+    // The user sees the descriptions as they are written.
+    QCOMPARE(seen.selectedFilter, QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)"));
+    QCOMPARE(seen.shownName, QStringLiteral("start.ovt"));
+    QCOMPARE(dialog.fileName, dir.filePath("data.ovt"));
+    std::tie(chosen, seen) = answer(QStringLiteral("other.txt"));
+    QVERIFY(chosen);
+    QCOMPARE(seen.shownName, QStringLiteral("data.ovt"));
+    QCOMPARE(dialog.fileName, dir.filePath("other.txt"));
   }
 
   void helpFile_data() {

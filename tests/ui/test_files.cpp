@@ -1,0 +1,272 @@
+#include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "tests/ui/program.h"
+#include "ui/controls.h"
+
+namespace {
+
+QByteArray Bytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+// The file of the worked example, line by line: the magic line, then x, y, third line per row.
+QByteArray File(std::initializer_list<const char*> firstLines) {
+  QList<QByteArray> lines;
+  for (const char* l : firstLines) lines << l;
+  while (lines.size() < 61) lines << "";
+  return lines.join("\r\n") + "\r\n";
+}
+
+QStringList Column(DataGrid* grid, int col) {
+  QStringList cells;
+  for (int r = 1; r <= 20; ++r) cells << grid->Cell(col, r);
+  return cells;
+}
+
+}  // namespace
+
+class TestFiles : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString Path(const char* name) { return dir_.filePath(QString::fromUtf8(name)); }
+
+ private slots:
+  void save_data() {
+    QTest::addColumn<int>("series");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("series 1") << 1 << File({"ovt110", "1", "2.5", "Omit", "2", "3.1", ""});
+    QTest::newRow("series 2") << 2 << File({"ovt110", "1", "2.5", "", "2", "3.1", ""});
+  }
+  void save() {
+    QFETCH(int, series);
+    QFETCH(QByteArray, bytes);
+    Program p;
+    DataGrid* grid = series == 1 ? p.form1.StringGrid1 : p.form1.StringGrid2;
+    p.Fill({{1, "1", "2.5", "Omit"}, {2, "2", "3.1"}}, grid);
+    QStringList before = Column(grid, 1) + Column(grid, 2);
+    const QString path = Path(series == 1 ? "one.ovt" : "two.ovt");
+    p.desktop.fileNames = {path};
+    p.form1.findChild<QAction*>(series == 1 ? "S1" : "S2")->trigger();
+    QCOMPARE(Bytes(path), bytes);
+    QCOMPARE(Bytes(path).size(), series == 1 ? 140 : 136);
+    QVERIFY(p.desktop.boxes.isEmpty());
+    QCOMPARE(Column(grid, 1) + Column(grid, 2), before);
+    QCOMPARE(p.desktop.dialogs[0].mode, FileDialog::Mode::Save);
+    QCOMPARE(p.desktop.dialogs[0].filter,
+             QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*"));
+    QCOMPARE(p.desktop.dialogs[0].defaultExt, QStringLiteral("ovt"));
+  }
+
+  void overwriteQuestion_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No keeps the file") << false;
+    QTest::newRow("Yes replaces it, also when it was longer") << true;
+  }
+  void overwriteQuestion() {
+    QFETCH(bool, yes);
+    Program p;
+    const QString path = Path("old.ovt");
+    const QByteArray old = File({"ovt110", "9", "9", "", "8", "8"}) + QByteArray(500, 'x');
+    Write(path, old);
+    p.Fill({{3, "1", "2"}});
+    p.desktop.fileNames = {path};
+    p.desktop.answers = {yes};
+    p.form1.S1->trigger();
+    QCOMPARE(p.desktop.boxes.size(), 1);
+    const Box& box = p.desktop.boxes[0];
+    QCOMPARE(box.text,
+             QStringLiteral("既存のファイルを選択しました。\n\nファイルを更新しますか？"));
+    QCOMPARE(box.caption, QStringLiteral("警告"));
+    QCOMPARE(box.icon, BoxIcon::Warning);
+    QCOMPARE(box.buttons, BoxButtons::YesNo);
+    QVERIFY(!box.beep);
+    QCOMPARE(p.Offset(box), QPoint(120, 150));
+    QCOMPARE(Bytes(path), yes ? File({"ovt110", "", "", "", "", "", "", "1", "2", ""}) : old);
+  }
+
+  void cancelledDialogsDoNothing() {
+    Program p;
+    p.Fill({{1, "1", "2"}});
+    p.form1.S1->trigger();
+    p.form1.O2->trigger();
+    QVERIFY(p.desktop.boxes.isEmpty());
+    QCOMPARE(p.desktop.dialogs.size(), 2);
+    QCOMPARE(p.form1.StringGrid1->Cell(1, 1), QStringLiteral("1"));
+  }
+
+  void dialogsRememberTheirNamesApart() {
+    Program p;
+    const QString saved = Path("remember.ovt");
+    p.desktop.fileNames = {saved, saved, "", ""};
+    p.form1.S1->trigger();
+    p.form1.O1->trigger();
+    p.form1.S2->trigger();  // cancelled: the name stays
+    p.form1.O2->trigger();
+    QCOMPARE(p.desktop.dialogs.size(), 4);
+    QCOMPARE(p.desktop.dialogs[0].fileName, QString());
+    QCOMPARE(p.desktop.dialogs[1].fileName, QString());
+    QCOMPARE(p.desktop.dialogs[1].mode, FileDialog::Mode::Open);
+    QCOMPARE(p.desktop.dialogs[2].fileName, saved);
+    QCOMPARE(p.desktop.dialogs[3].fileName, saved);
+  }
+
+  void unsavableCharacter_data() {
+    QTest::addColumn<int>("series");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("series 1 y") << 1 << 2 << "保存できない文字があります\n\n  Data No. 7 の y";
+    QTest::newRow("series 1 Omit")
+        << 1 << 3 << "保存できない文字があります\n\n  Data No. 7 の Omit";
+    QTest::newRow("series 2 x") << 2 << 1 << "保存できない文字があります\n\n系列２ Data No. 7 の x";
+  }
+  void unsavableCharacter() {
+    QFETCH(int, series);
+    QFETCH(int, col);
+    QFETCH(QString, message);
+    Program p;
+    DataGrid* grid = series == 1 ? p.form1.StringGrid1 : p.form1.StringGrid2;
+    grid->SetCell(col, 7, QStringLiteral("1 \U0001F600"));
+    const QString path = Path("unsavable.ovt");
+    Write(path, "kept");
+    p.desktop.fileNames = {path};
+    p.form1.findChild<QAction*>(series == 1 ? "S1" : "S2")->trigger();
+    QCOMPARE(p.desktop.boxes.size(), 2);  // the overwrite question, then the refusal
+    const Box& box = p.desktop.boxes[1];
+    QCOMPARE(box.text, message);
+    QCOMPARE(box.caption, QStringLiteral("エラー"));
+    QCOMPARE(box.icon, BoxIcon::Error);
+    QCOMPARE(p.Offset(box), QPoint(130, 150));
+    QCOMPARE(Bytes(path), QByteArray("kept"));
+  }
+
+  void saveFailuresGoToTheGeneralBox_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing folder") << "no/such/folder/a.ovt"
+                                    << "不正なファイル名です.";
+    QTest::newRow("a folder") << "."
+                              << "不正なファイル名です.";
+  }
+  void saveFailuresGoToTheGeneralBox() {
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    Program p;
+    p.desktop.fileNames = {dir_.filePath(name)};
+    p.form1.S1->trigger();
+    QCOMPARE(p.desktop.TakeTexts(), QStringList{message});
+  }
+
+  void open_data() {
+    QTest::addColumn<int>("series");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("x");
+    QTest::addColumn<QStringList>("y");
+    QTest::addColumn<QStringList>("omit");  // series 1 only
+    QStringList x(20), y(20), omit(20), empty(20);
+    x[0] = "1", y[0] = "2.5", omit[0] = "Omit", x[19] = " a b ", y[19] = "系列";
+    QByteArray file = File({"ovt110", "1", "2.5", "Omit"});
+    file.replace(file.size() - 6, 6, " a b \r\n\x8c\x6e\x97\xf1\r\n\r\nignored\r\n");
+    QTest::newRow("series 1") << 1 << file << x << y << omit;
+    QTest::newRow("series 1 file into series 2") << 2 << file << x << y << empty;
+    QTest::newRow("only the magic line empties all")
+        << 1 << QByteArray("ovt110\r\n") << empty << empty << empty;
+    QTest::newRow("higher version, LF only") << 1 << QByteArray("ovt111\n\n5\n\n") << empty
+                                             << QStringList{"5"} + QStringList(19) << empty;
+  }
+  void open() {
+    QFETCH(int, series);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, x);
+    QFETCH(QStringList, y);
+    QFETCH(QStringList, omit);
+    Program p;
+    DataGrid* grid = series == 1 ? p.form1.StringGrid1 : p.form1.StringGrid2;
+    DataGrid* other = series == 1 ? p.form1.StringGrid2 : p.form1.StringGrid1;
+    for (int r = 1; r <= 20; ++r)
+      for (int c = 1; c < grid->ColCount(); ++c) grid->SetCell(c, r, QStringLiteral("old"));
+    p.Fill({{2, "kept", "kept"}}, other);
+    p.form1.CheckBox1->setChecked(true);
+    p.form1.RadioGroup1->SetItemIndex(2);
+    const QString path = Path("open.ovt");
+    Write(path, bytes);
+    p.desktop.fileNames = {path};
+    p.form1.findChild<QAction*>(series == 1 ? "O1" : "O2")->trigger();
+    QVERIFY(p.desktop.boxes.isEmpty());
+    QCOMPARE(Column(grid, 1), x);
+    QCOMPARE(Column(grid, 2), y);
+    if (series == 1) QCOMPARE(Column(grid, 3), omit);
+    QCOMPARE(other->Cell(1, 2), QStringLiteral("kept"));
+    QVERIFY(p.form1.CheckBox1->isChecked());
+    QCOMPARE(p.form1.RadioGroup1->ItemIndex(), 2);
+    QCOMPARE(p.Labels(), kBareLabels);
+  }
+
+  void openRefusals_data() {
+    QTest::addColumn<QByteArray>("bytes");  // empty name: no such file
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("offset");
+    QTest::newRow("no such file") << QByteArray() << "ファイルが見つかりません" << 135;
+    QTest::newRow("lower version")
+        << QByteArray("ovt109\r\n1\r\n") << "指定されたファイルは読めません" << 110;
+    QTest::newRow("capital letters")
+        << QByteArray("OVT110\r\n") << "指定されたファイルは読めません" << 110;
+    QTest::newRow("empty file") << QByteArray("") << "指定されたファイルは読めません" << 110;
+  }
+  void openRefusals() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(int, offset);
+    Program p;
+    p.Fill({{1, "1", "2", "Omit"}});
+    const QString path = Path(offset == 135 ? "missing.ovt" : "refused.ovt");
+    if (offset != 135) Write(path, bytes);
+    p.desktop.fileNames = {path};
+    p.form1.O1->trigger();
+    QCOMPARE(p.desktop.boxes.size(), 1);
+    const Box& box = p.desktop.boxes[0];
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.caption, QStringLiteral("エラー"));
+    QCOMPARE(box.icon, BoxIcon::Error);
+    QCOMPARE(box.buttons, BoxButtons::Ok);
+    QVERIFY(box.beep);
+    QCOMPARE(p.Offset(box), QPoint(offset, 150));
+    QCOMPARE(p.form1.StringGrid1->Cell(3, 1), QStringLiteral("Omit"));
+  }
+
+  // Whatever a cell holds comes back from the file, bytes a file brought included.
+  void roundTrip() {
+    Program p;
+    const QString path = Path("trip.ovt");
+    QByteArray odd = File({"ovt110", "\xff\x81", "\x80 1", "\x82\xa0\x5c"});
+    Write(path, odd);
+    p.desktop.fileNames = {path};
+    p.form1.O1->trigger();
+    p.Fill({{2, " 1.5 ", "abc", "x"}, {3, "", "全角１", ""}});
+    const QStringList before = Column(p.form1.StringGrid1, 1) + Column(p.form1.StringGrid1, 2) +
+                               Column(p.form1.StringGrid1, 3);
+    const QString copy = Path("trip2.ovt");
+    p.desktop.fileNames = {copy, copy};
+    p.form1.S1->trigger();
+    QVERIFY(Bytes(copy).startsWith(odd.left(20)));
+    p.form1.E1->trigger();  // answered Yes
+    p.form1.O1->trigger();
+    QCOMPARE(Column(p.form1.StringGrid1, 1) + Column(p.form1.StringGrid1, 2) +
+                 Column(p.form1.StringGrid1, 3),
+             before);
+  }
+};
+
+QTEST_MAIN(TestFiles)
+#include "test_files.moc"
