@@ -1,96 +1,13 @@
 #include <QFontMetrics>
 #include <QTest>
 #include <climits>
-#include <cstdint>
-#include <set>
-#include <utility>
 
 #include "graph/canvas.h"
+#include "tests/graph/picture_support.h"
 
 using orvelt::Canvas;
 
-namespace {
-
-constexpr QRgb kWhite = 0xffffffff, kBlack = 0xff000000, kRed = 0xffff0000, kBlue = 0xff0000ff,
-               kGreen = 0xff008000;
-
-QImage Blank(int w, int h, QRgb background = kWhite) {
-  QImage image(w, h, QImage::Format_RGB32);
-  image.fill(background);
-  return image;
-}
-
-// Every pixel of the picture as a character: '.' white, 'P' red (pen), 'B' blue (brush),
-// '#' black, 'g' green.
-QStringList Picture(const QImage& image) {
-  QStringList rows;
-  for (int y = 0; y < image.height(); ++y) {
-    QString row;
-    for (int x = 0; x < image.width(); ++x) {
-      const QRgb c = image.pixel(x, y);
-      row += c == kWhite   ? '.'
-             : c == kRed   ? 'P'
-             : c == kBlue  ? 'B'
-             : c == kBlack ? '#'
-             : c == kGreen ? 'g'
-                           : '?';
-    }
-    rows << row;
-  }
-  return rows;
-}
-
-using Pixels = std::set<std::pair<int, int>>;
-
-Pixels PixelsOf(const QImage& image, QRgb color, QPoint origin = {}) {
-  Pixels pixels;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (image.pixel(x, y) == color) pixels.insert({x - origin.x(), y - origin.y()});
-  return pixels;
-}
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
-  return a / b - (a % b != 0 && a < 0);
-}
-
-// The pixels of a line by search: along the longer axis (x when |dx| > |dy|), from the start up to
-// but not including the end, the pixel across whose centre is nearest to the true line, the
-// smaller one on a tie. Only positions inside `window` are listed.
-Pixels ReferenceLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
-                     QRect window) {
-  Pixels pixels;
-  const std::int64_t dx = x2 - x1, dy = y2 - y1;
-  if (dx == 0 && dy == 0) return pixels;
-  const bool alongX = std::abs(dx) > std::abs(dy);
-  const std::int64_t a1 = alongX ? x1 : y1, a2 = alongX ? x2 : y2;
-  const std::int64_t b1 = alongX ? y1 : x1, da = a2 - a1, db = alongX ? dy : dx;
-  const std::int64_t lo = alongX ? window.left() : window.top();
-  const std::int64_t hi = alongX ? window.right() : window.bottom();
-  for (std::int64_t a = std::max(std::min(a1, a2), lo); a <= std::min(std::max(a1, a2), hi); ++a) {
-    if (a == a2) continue;
-    // True position across: b1 + (a - a1) * db / da. Compare distances scaled by |da|.
-    const std::int64_t num = (a - a1) * db * (da > 0 ? 1 : -1), den = std::abs(da);
-    const std::int64_t guess = b1 + FloorDiv(num, den);
-    std::int64_t best = guess - 1, bestDistance = INT64_MAX;
-    for (std::int64_t b = guess - 1; b <= guess + 2; ++b) {
-      const std::int64_t distance = std::abs((b - b1) * den - num);
-      if (distance < bestDistance) best = b, bestDistance = distance;
-    }
-    const std::int64_t x = alongX ? a : best, y = alongX ? best : a;
-    if (window.contains(static_cast<int>(x), static_cast<int>(y))) pixels.insert({x, y});
-  }
-  return pixels;
-}
-
-// The face of the picture's texts, asked for by its own name, and its measured cell heights.
-QFont Ipa(int pixels) {
-  QFont font(QStringLiteral("IPAPGothic"));
-  font.setPixelSize(pixels);
-  return font;
-}
-
-}  // namespace
+using namespace test;
 
 class TestCanvas : public QObject {
   Q_OBJECT
