@@ -27,7 +27,8 @@ class Canvas {
   QColor PenColor() const { return QColor(pen_); }
   QColor BrushColor() const { return QColor(brush_); }
 
-  // Text size in points at 96 dots per inch: 9 points are 12 pixels high, 11 are 15, 8 are 11.
+  // Text size in points (9 until set) at 96 dots per inch: 9 points are 12 pixels high, 11 are
+  // 15, 8 are 11.
   void SetFontSize(int points);
   int FontSize() const { return points_; }
   int FontPixels() const;
