@@ -1,10 +1,15 @@
 #pragma once
 // Drawing into the graph picture pixel for pixel: right and bottom edges are exclusive, nothing is
-// antialiased. The pen, brush and font size stay set between drawings, like a device context.
+// antialiased. The pen, brush, font size and current position stay set between drawings, like a
+// device context. Pixels outside the picture are dropped.
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
+#include <QString>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace orvelt {
 
@@ -22,16 +27,38 @@ class Canvas {
   QColor PenColor() const { return QColor(pen_); }
   QColor BrushColor() const { return QColor(brush_); }
 
+  // Text size in points (9 until set) at 96 dots per inch: 9 points are 12 pixels high, 11 are
+  // 15, 8 are 11.
+  void SetFontSize(int points);
+  int FontSize() const { return points_; }
+  int FontPixels() const;
+
   // Outline in the pen colour on columns x1 and x2 - 1 and rows y1 and y2 - 1, inside in the brush.
   void Rectangle(int x1, int y1, int x2, int y2);
   // Columns x1 .. x2 - 1, rows y1 .. y2 - 1 in the brush colour.
   void FillRect(int x1, int y1, int x2, int y2);
 
-  // Called after every drawing, so that a view of the picture can repaint.
+  // Lines draw their start and leave out their end. Along the longer axis every pixel gets the
+  // nearest pixel of the true line across it; an exact half goes to the smaller coordinate.
+  void MoveTo(int x, int y);
+  void LineTo(int x, int y);  // from the current position, which then moves to (x, y)
+  void Polyline(int x1, int y1, int x2, int y2);  // two points; the current position stays
+
+  // The point marker: in a 4 x 4 box the outline is the box without its corners in the pen, the
+  // 2 x 2 centre in the brush. The graph draws no other ellipse, so other boxes draw nothing.
+  void Ellipse(int x1, int y1, int x2, int y2);
+
+  // Black glyphs on the cell x .. x + advance - 1, y .. y + ascent + descent - 1, which is first
+  // filled with the brush colour. Needs a QGuiApplication.
+  void TextOut(int x, int y, const QString& text);
+
+  // Called once after every drawing, so that a view of the picture can repaint.
   void SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
 
  private:
   void Fill(int x1, int y1, int x2, int y2, QRgb color);  // clipped, no notification
+  void Plot(std::int64_t x, std::int64_t y, QRgb color);  // clipped, no notification
+  void Segment(int x1, int y1, int x2, int y2);           // no notification
   void Changed() const {
     if (changed_) changed_();
   }
@@ -39,6 +66,11 @@ class Canvas {
   QImage& image_;
   QRgb pen_ = qRgb(0, 0, 0);
   QRgb brush_ = qRgb(255, 255, 255);
+  int x_ = 0, y_ = 0;  // current position
+  int points_ = 9;
+  // Made on the first text after a size change, since a font needs the application object.
+  std::optional<QFont> font_;
+  int ascent_ = 0;
   std::function<void()> changed_;
 };
 

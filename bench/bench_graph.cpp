@@ -1,0 +1,59 @@
+// The whole graph from a full grid: 20 + 20 points, the curve and both bands.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdio>
+
+#include "core/fit.h"
+#include "graph/drawgraph.h"
+
+namespace {
+
+orvelt::GridInput FullGrids() {
+  orvelt::GridInput input;
+  char text[32];
+  for (int r = 1; r <= orvelt::kRows; ++r) {
+    std::snprintf(text, sizeof text, "%.3f", 0.37 * r - 2.1);
+    input.grid1[1][r] = input.grid2[1][r] = text;
+    std::snprintf(text, sizeof text, "%.4e", 1.5 * r * r - 3.25 * r + 2.5 * (r % 3));
+    input.grid1[2][r] = text;
+    std::snprintf(text, sizeof text, "%.4e", 1.4 * r * r - 2.5 * r - 4.0 * (r % 2));
+    input.grid2[2][r] = text;
+  }
+  input.grid1[3][7] = "Omit";
+  input.plotSeries2 = true;
+  return input;
+}
+
+void BM_DrawGraph(benchmark::State& state) {
+  const orvelt::GridInput input = FullGrids();
+  const auto model = orvelt::FitModel::Quadratic;
+  orvelt::DataStore store;
+  orvelt::ResultLabels labels;
+  const orvelt::FitSums sums = orvelt::RunCompute(store, input, model, labels).sums;
+  const orvelt::GraphSources sources{store, model, 2, true, input.grid2, labels};
+
+  QImage image(321, 450, QImage::Format_RGB32);
+  orvelt::Canvas canvas(image);
+  orvelt::BlankGraphPicture(canvas);
+  for (auto _ : state) {
+    orvelt::DrawGraph(canvas, sums.XMax, sums.XMin, sums.YMax, sums.YMin, sources);
+    canvas.SetBrushColor(Qt::white);
+    benchmark::DoNotOptimize(image.constBits());
+  }
+}
+BENCHMARK(BM_DrawGraph)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+// Texts need the application object; no display is needed.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  QGuiApplication app(argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

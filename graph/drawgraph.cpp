@@ -1,0 +1,235 @@
+#include "graph/drawgraph.h"
+
+#include <QString>
+#include <cmath>
+#include <string>
+
+#include "core/number.h"
+
+namespace orvelt {
+
+namespace {
+
+const QColor kBlack(0, 0, 0), kWhite(255, 255, 255), kGrey(128, 128, 128), kRed(255, 0, 0),
+    kGreen(0, 128, 0), kBlue(0, 0, 255);
+
+// Rounds to 32 bits without the command's overflow check: the graph reports no failure, and an
+// infinite sample simply lies outside the plot.
+float Single(Ext v) {
+  return static_cast<float>(v);
+}
+
+// Rounded once, ties to even (the default rounding mode), and held well inside the int range so
+// that a stray value cannot wrap around.
+int Pixel(Ext v) {
+  constexpr Ext kLimit = 1 << 30;
+  v = std::nearbyintl(v);
+  if (!(v > -kLimit)) return -static_cast<int>(kLimit);
+  if (v > kLimit) return static_cast<int>(kLimit);
+  return static_cast<int>(v);
+}
+
+// All positive data keep zero at 1/11 of the span, all negative data at 11/12, mixed data gain a
+// tenth of the span at the top end and eleven hundredths at the bottom.
+void Widen(float& hi, float& lo) {
+  if (lo > 0) {
+    hi = Single(hi + Ext{hi} / 10);
+    lo = Single(-Ext{hi} / 10);
+  } else if (hi < 0) {
+    hi = Single(-Ext{lo} / 10);
+    lo = Single(lo + Ext{lo} / 10);
+  } else {
+    hi = Single(hi + (Ext{hi} - lo) / 10);
+    lo = Single(lo - (Ext{hi} - lo) / 10);
+  }
+}
+
+QString Text(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// y = qa x^2 + qb x + qc, the fitted formula whatever its kind.
+struct Curve {
+  Ext qa = 0, qb = 0, qc = 0;
+};
+
+Curve CurveOf(const DataStore& store, FitModel model) {
+  if (model == FitModel::Quadratic || model == FitModel::QuadraticNoConstant) {
+    return {store.CoefA, store.CoefB, store.CoefC};
+  }
+  return {0, store.CoefA, store.CoefB};
+}
+
+void DrawFrame(Canvas& canvas, const PlotRange& range) {
+  const int W = range.W;
+  canvas.SetPenColor(kBlack);
+  canvas.Rectangle(0, 0, W, W);
+
+  const int axisRow = range.Row(0), axisColumn = range.Column(0);
+  canvas.SetPenColor(kGrey);
+  canvas.Polyline(0, axisRow, W, axisRow);
+  canvas.Polyline(axisColumn, 0, axisColumn, W);
+
+  canvas.TextOut(axisColumn - 8, axisRow + 1, QStringLiteral("0"));
+  const std::string right = FormatNumber(range.R, 4, 2);
+  canvas.TextOut(W - 7 * static_cast<int>(right.size()) + 5, axisRow + 1, Text(right));
+  canvas.TextOut(axisColumn + 5, 1, Text(FormatNumber(range.T, 4, 2)));
+}
+
+void DrawMarker(Canvas& canvas, const PlotRange& range, float x, float y) {
+  const int c = range.Column(x), r = range.Row(y);
+  canvas.Ellipse(c - 2, r - 2, c + 2, r + 2);
+}
+
+void DrawPoints(Canvas& canvas, const PlotRange& range, const GraphSources& sources) {
+  const DataStore& store = sources.store;
+  canvas.SetPenColor(kRed);
+  for (int i = 1; i <= store.Count1; ++i) {
+    canvas.SetBrushColor(store.Use1[i] == 1 ? kRed : kWhite);
+    DrawMarker(canvas, range, store.X1[i], store.Y1[i]);
+  }
+  if (!sources.plotSeries2) return;
+  canvas.SetPenColor(kGreen);
+  canvas.SetBrushColor(kGreen);
+  for (int r = 1; r <= kRows; ++r) {
+    const std::string &xText = sources.grid2[1][r], &yText = sources.grid2[2][r];
+    if (xText.empty() || yText.empty()) continue;
+    const ParsedNumber x = ParseNumber(xText), y = ParseNumber(yText);
+    if (x.valid && y.valid) DrawMarker(canvas, range, x.single, y.single);
+  }
+}
+
+// One sample per column, 0 to W. A run of line ends at the last sample inside [B, T] and the next
+// sample inside starts a new one; nothing is interpolated at the edges.
+void DrawCurvePass(Canvas& canvas, const PlotRange& range, const Curve& q, float offset) {
+  bool penUp = true;
+  for (int i = 0; i <= range.W; ++i) {
+    const float x = Single(range.L + static_cast<Ext>(i) * range.sx);
+    const float y = Single(q.qa * x * x + q.qb * x + q.qc + offset);
+    if (!(y >= range.B && y <= range.T)) {  // a NaN too
+      penUp = true;
+      continue;
+    }
+    if (penUp) {
+      canvas.MoveTo(i, range.Row(y));
+    } else {
+      canvas.LineTo(i, range.Row(y));
+    }
+    penUp = false;
+  }
+}
+
+// The curve shifted by k times the deviation the results box shows, so rounded to 5 decimals.
+void DrawBands(Canvas& canvas, const PlotRange& range, const Curve& curve,
+               const GraphSources& sources) {
+  const DataStore& store = sources.store;
+  // Two used rows or fewer have no deviation, and the results box shows none.
+  if (sources.bandMultiple == 0 || store.UsedCount() <= 2) return;
+  const Ext s = ParseNumber(StdDevText(store, sources.model)).value;
+  const float d = Single(sources.bandMultiple * s);
+  if (d == 0) return;
+  canvas.SetPenColor(kBlue);
+  DrawCurvePass(canvas, range, curve, -d);
+  DrawCurvePass(canvas, range, curve, d);
+}
+
+void DrawFormulaBlock(Canvas& canvas, FitModel model, const ResultLabels& labels) {
+  canvas.SetFontSize(11);
+  canvas.SetBrushColor(kWhite);
+  switch (model) {
+    case FitModel::Linear:
+      canvas.TextOut(110, 340, QStringLiteral("y = ax + b"));
+      break;
+    case FitModel::Proportional:
+      canvas.TextOut(110, 340, QStringLiteral("y = ax"));
+      break;
+    case FitModel::Quadratic:
+      canvas.TextOut(110, 340, QStringLiteral("y = ax  + bx + c"));
+      break;
+    case FitModel::QuadraticNoConstant:
+      canvas.TextOut(110, 340, QStringLiteral("y = ax  + bx"));
+      break;
+  }
+  if (model == FitModel::Quadratic || model == FitModel::QuadraticNoConstant) {
+    // The exponent goes into the gap after "ax", raised by its smaller size.
+    canvas.SetFontSize(8);
+    canvas.TextOut(150, 340, QStringLiteral("2"));
+    canvas.SetFontSize(11);
+  }
+  // One result line every 15 rows; the deviation line sits 2 columns left and 2 rows lower.
+  int row = 355;
+  const auto line = [&](const std::string& text) {
+    canvas.TextOut(120, row, Text(text));
+    row += 15;
+  };
+  line(labels.a);
+  if (model != FitModel::Proportional) line(labels.b);
+  if (model == FitModel::Quadratic) line(labels.c);
+  line(labels.count);
+  canvas.TextOut(118, row + 2, Text(labels.stdDev));
+}
+
+}  // namespace
+
+int PlotRange::Column(float x) const {
+  return Pixel((Ext{x} - L) / sx);
+}
+
+int PlotRange::Row(float y) const {
+  return W - Pixel((Ext{y} - B) / sy);
+}
+
+PlotRange DerivePlotRange(float XMax, float XMin, float YMax, float YMin, int W) {
+  PlotRange range;
+  range.W = W;
+  float &L = range.L, &R = range.R, &B = range.B, &T = range.T;
+  R = XMax;
+  L = XMin;
+  T = YMax;
+  B = YMin;
+  if (R == L) {
+    if (L >= 0) {
+      L = 0;
+    } else {
+      R = 0;
+    }
+  }
+  if (T == B) {
+    if (T == 0) {
+      T = 0.5f;
+      B = -0.5f;
+    } else if (T > 0) {
+      B = 0;
+    } else {
+      T = 0;
+    }
+  }
+  Widen(R, L);
+  Widen(T, B);
+  range.sx = Single((Ext{R} - L) / W);
+  range.sy = Single((Ext{T} - B) / W);
+  return range;
+}
+
+void BlankGraphPicture(Canvas& canvas) {
+  const int W = canvas.Width();
+  canvas.SetPenColor(kBlack);
+  canvas.SetBrushColor(kWhite);
+  canvas.Rectangle(0, 0, W, W);
+  canvas.FillRect(0, W, W, canvas.Height());
+}
+
+void DrawGraph(Canvas& canvas, float XMax, float XMin, float YMax, float YMin,
+               const GraphSources& sources) {
+  canvas.SetFontSize(9);
+  const PlotRange range = DerivePlotRange(XMax, XMin, YMax, YMin, canvas.Width());
+  DrawFrame(canvas, range);
+  DrawPoints(canvas, range, sources);
+  const Curve curve = CurveOf(sources.store, sources.model);
+  canvas.SetPenColor(kBlack);
+  DrawCurvePass(canvas, range, curve, 0);
+  DrawBands(canvas, range, curve, sources);
+  DrawFormulaBlock(canvas, sources.model, sources.labels);
+}
+
+}  // namespace orvelt
