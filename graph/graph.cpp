@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "core/arith.h"
+#include "graph/drawgraph.h"
 #include "graph/face.h"
 
 namespace orvelt {
@@ -44,12 +45,8 @@ TForm2::TForm2(QWidget* parent)
 }
 
 void TForm2::FormCreate() {
-  picture_.fill(Qt::white);
   canvas_.SetChangedHandler([this] { Image1->update(); });
-  canvas_.SetPenColor(Qt::black);
-  canvas_.SetBrushColor(Qt::white);
-  const int w = canvas_.Width();
-  canvas_.Rectangle(0, 0, w, w);
+  orvelt::BlankGraphPicture(canvas_);
 }
 
 void TForm2::Activate() {

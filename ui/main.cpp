@@ -16,6 +16,7 @@
 #include "core/report.h"
 #include "files/fileio.h"
 #include "files/seriesfile.h"
+#include "graph/drawgraph.h"
 #include "graph/face.h"
 #include "graph/graph.h"
 #include "ui/controls.h"
@@ -265,14 +266,7 @@ void TForm1::ResetResults() {
   Edit2->clear();
   GroupBox2->setEnabled(false);
   Button2->setEnabled(false);
-  if (Form2) {
-    Canvas& canvas = Form2->Canvas();
-    canvas.SetPenColor(Qt::black);
-    canvas.SetBrushColor(Qt::white);
-    const int w = canvas.Width();
-    canvas.Rectangle(0, 0, w, w);
-    canvas.FillRect(0, w, w, canvas.Height());
-  }
+  if (Form2) BlankGraphPicture(Form2->Canvas());
   ResetCoefficients(store_);
 }
 
@@ -290,10 +284,11 @@ void TForm1::FormShow() {
 
 void TForm1::Button1Click() {
   ResetResults();
+  const GridInput input = GridTexts();
   ResultLabels labels;
   ComputeOutcome outcome;
   try {
-    outcome = RunCompute(store_, GridTexts(), Model(), labels);
+    outcome = RunCompute(store_, input, Model(), labels);
   } catch (...) {
     ShowResults(labels);  // as far as the command got
     throw;
@@ -302,6 +297,12 @@ void TForm1::Button1Click() {
   if (outcome.refusal) {
     ShowError(QString::fromStdString(outcome.refusal->text), outcome.refusal->left);
     return;
+  }
+  if (Form2) {
+    const FitSums& s = outcome.sums;
+    DrawGraph(Form2->Canvas(), s.XMax, s.XMin, s.YMax, s.YMin,
+              GraphSources{store_, Model(), RadioGroup2->ItemIndex(), input.plotSeries2,
+                           input.grid2, labels});
   }
   GroupBox2->setEnabled(true);
   Button2->setEnabled(true);

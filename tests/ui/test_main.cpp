@@ -352,6 +352,36 @@ class TestMain : public QObject {
     QCOMPARE(p.form1.Label2->text(), QStringLiteral("a =   2.00000"));
   }
 
+  void computeDrawsTheGraph() {
+    Program p;
+    p.Fill({{1, "1", "2"}, {2, "10", "20"}, {3, "5", "10"}, {4, "7", "13", "Omit"}});
+    p.form1.RadioGroup2->SetItemIndex(1);
+    p.form1.Button1->click();
+    const QImage& picture = p.form2.Picture();
+    // x 1..10 and y 2..20: the vertical axis at column 29, the horizontal one at row 292.
+    QCOMPARE(picture.pixel(29, 100), qRgb(128, 128, 128));
+    QCOMPARE(picture.pixel(200, 292), qRgb(128, 128, 128));
+    QCOMPARE(picture.pixel(55, 263), qRgb(255, 0, 0));  // the marker of (1, 2), off the line
+    auto inkBelow = [&](int fromRow) {
+      for (int y = fromRow; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+          if (picture.pixel(x, y) == qRgb(0, 0, 0)) return true;
+      return false;
+    };
+    QVERIFY(inkBelow(340));  // the formula block lies below the plot square
+    // The window shows the plot square only; the copy holds the block too.
+    QCOMPARE(p.form2.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32),
+             picture.copy(0, 0, 321, 321));
+    p.form1.Copy2->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), picture);
+    // Erasing series 2 leaves it; a failed compute clears it.
+    p.form1.E2->trigger();
+    QVERIFY(inkBelow(340));
+    p.Fill({{5, "x", "1"}});
+    p.form1.Button1->click();
+    QVERIFY(p.PictureIsBlank());
+  }
+
   void resetClearsAnEarlierGraph() {
     Program p;
     Canvas& canvas = p.form2.Canvas();
