@@ -5,18 +5,14 @@
 #include <QStringList>
 
 #include "graph/graph.h"
+#include "tests/core/grid_builder.h"
 #include "tests/scripted_desktop.h"
 #include "ui/datagrid.h"
 #include "ui/main.h"
 
 using namespace orvelt;
 
-struct Row {
-  int row;
-  const char* x;
-  const char* y;
-  const char* omit = "";
-};
+using Row = Row1;
 
 struct Program {
   DataStore store;
@@ -58,9 +54,20 @@ struct Program {
     return true;
   }
 
-  QPoint Offset(const Box& box) const {
+  // A box as the user meets it, in one line: caption, icon, buttons, place, sound and text, e.g.
+  // "確認 question yes-no +125+150 quiet: ..."; the place is relative to the main window, "c" for
+  // centred on the screen along that axis.
+  QString Shown(const Box& box) const {
+    static const char* const icons[] = {"no-icon", "warning", "error", "question"};
     const QPoint corner = form1.frameGeometry().topLeft();
-    return QPoint(box.left.value_or(-9999) - corner.x(), box.top.value_or(-9999) - corner.y());
+    auto place = [](std::optional<int> at, int from) {
+      return at ? QString::number(*at - from) : QStringLiteral("c");
+    };
+    return QStringLiteral("%1 %2 %3 +%4+%5 %6: %7")
+        .arg(box.caption, QLatin1String(icons[int(box.icon)]),
+             QLatin1String(box.buttons == BoxButtons::YesNo ? "yes-no" : "ok"),
+             place(box.left, corner.x()), place(box.top, corner.y()),
+             QLatin1String(box.beep ? "beep" : "quiet"), box.text);
   }
 };
 

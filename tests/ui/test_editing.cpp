@@ -145,13 +145,8 @@ class TestEditing : public QObject {
       p.desktop.answers = {yes};
       p.form1.findChild<QAction*>(command)->trigger();
       QCOMPARE(p.desktop.boxes.size(), 1);
-      const Box& box = p.desktop.boxes[0];
-      QCOMPARE(box.text, text);
-      QCOMPARE(box.caption, QStringLiteral("確認"));
-      QCOMPARE(box.icon, BoxIcon::Question);
-      QCOMPARE(box.buttons, BoxButtons::YesNo);
-      QVERIFY(!box.beep);
-      QCOMPARE(p.Offset(box), QPoint(offset, 150));
+      QCOMPARE(p.Shown(p.desktop.boxes[0]),
+               QStringLiteral("確認 question yes-no +%1+150 quiet: ").arg(offset) + text);
 
       const bool one = yes && command != "E2", two = yes && command != "E1";
       QStringList expected = cells;

@@ -85,14 +85,9 @@ class TestFiles : public QObject {
     p.desktop.answers = {yes};
     p.form1.S1->trigger();
     QCOMPARE(p.desktop.boxes.size(), 1);
-    const Box& box = p.desktop.boxes[0];
-    QCOMPARE(box.text,
-             QStringLiteral("既存のファイルを選択しました。\n\nファイルを更新しますか？"));
-    QCOMPARE(box.caption, QStringLiteral("警告"));
-    QCOMPARE(box.icon, BoxIcon::Warning);
-    QCOMPARE(box.buttons, BoxButtons::YesNo);
-    QVERIFY(!box.beep);
-    QCOMPARE(p.Offset(box), QPoint(120, 150));
+    QCOMPARE(p.Shown(p.desktop.boxes[0]),
+             QStringLiteral("警告 warning yes-no +120+150 quiet: "
+                            "既存のファイルを選択しました。\n\nファイルを更新しますか？"));
     QCOMPARE(Bytes(path), yes ? File({"ovt110", "", "", "", "", "", "", "1", "2", ""}) : old);
   }
 
@@ -143,11 +138,7 @@ class TestFiles : public QObject {
     p.desktop.fileNames = {path};
     p.form1.findChild<QAction*>(series == 1 ? "S1" : "S2")->trigger();
     QCOMPARE(p.desktop.boxes.size(), 2);  // the overwrite question, then the refusal
-    const Box& box = p.desktop.boxes[1];
-    QCOMPARE(box.text, message);
-    QCOMPARE(box.caption, QStringLiteral("エラー"));
-    QCOMPARE(box.icon, BoxIcon::Error);
-    QCOMPARE(p.Offset(box), QPoint(130, 150));
+    QCOMPARE(p.Shown(p.desktop.boxes[1]), "エラー error ok +130+150 quiet: " + message);
     QCOMPARE(Bytes(path), QByteArray("kept"));
   }
 
@@ -235,13 +226,8 @@ class TestFiles : public QObject {
     p.desktop.fileNames = {path};
     p.form1.O1->trigger();
     QCOMPARE(p.desktop.boxes.size(), 1);
-    const Box& box = p.desktop.boxes[0];
-    QCOMPARE(box.text, text);
-    QCOMPARE(box.caption, QStringLiteral("エラー"));
-    QCOMPARE(box.icon, BoxIcon::Error);
-    QCOMPARE(box.buttons, BoxButtons::Ok);
-    QVERIFY(box.beep);
-    QCOMPARE(p.Offset(box), QPoint(offset, 150));
+    QCOMPARE(p.Shown(p.desktop.boxes[0]),
+             QStringLiteral("エラー error ok +%1+150 beep: ").arg(offset) + text);
     QCOMPARE(p.form1.StringGrid1->Cell(3, 1), QStringLiteral("Omit"));
   }
 

@@ -266,13 +266,10 @@ class TestMain : public QObject {
     QTest::addColumn<QList<Row>>("rows");
     QTest::addColumn<int>("model");
     QTest::addColumn<QStringList>("labels");
-    QTest::addColumn<QString>("box");  // the one box shown; empty when none
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("offset");
+    QTest::addColumn<QString>("box");  // the one box shown, as Program::Shown gives it; or none
     auto row = [](const char* name, QList<Row> rows, int model, QStringList labels,
-                  const char* box = "", const char* caption = "", int offset = 0) {
-      QTest::newRow(name) << rows << model << labels << QString::fromUtf8(box)
-                          << QString::fromUtf8(caption) << offset;
+                  const char* box = "") {
+      QTest::newRow(name) << rows << model << labels << QString::fromUtf8(box);
     };
     row("line", {{1, "1", "2"}, {2, "2", "4"}, {3, "3", "6"}}, 0,
         {"a =   2.00000", "b =   0.00000", "", "data : 3 組", "標準偏差 =   0.00000"});
@@ -280,28 +277,26 @@ class TestMain : public QObject {
     row("parabola", {{1, "0", "1"}, {2, "1", "2"}, {3, "2", "5"}}, 2,
         {"a =   1.00000", "b =   0.00000", "c =   1.00000", "data : 3 組", "標準偏差 =   0.00000"});
     row("invalid cell", {{1, "1", "2"}, {2, "2 ", "4"}}, 0, kBareLabels,
-        "正しい数字ではありません\n\n  Data No. 2 の x", "エラー", 130);
+        "エラー error ok +130+150 quiet: 正しい数字ではありません\n\n  Data No. 2 の x");
     row("too few", {{1, "1", "2"}}, 0, kBareLabels,
-        "データ数が足りません\n\n２組以上のデータが必要です", "エラー", 125);
-    row("only zero", {{1, "0", "2"}}, 1, kBareLabels, "ｘ の値が ０ のみです\n\n計算できません",
-        "エラー", 140);
+        "エラー error ok +125+150 quiet: データ数が足りません\n\n２組以上のデータが必要です");
+    row("only zero", {{1, "0", "2"}}, 1, kBareLabels,
+        "エラー error ok +140+150 quiet: ｘ の値が ０ のみです\n\n計算できません");
     row("all the same", {{1, "2", "1"}, {2, "2", "3"}}, 3, kBareLabels,
-        "ｘ の値がすべて同じです\n\n計算できません", "エラー", 125);
+        "エラー error ok +125+150 quiet: ｘ の値がすべて同じです\n\n計算できません");
     row("fault", {{1, "2", "1"}, {2, "2", "3"}, {3, "5", "0", "Omit"}}, 0, kBareLabels,
-        "不正な浮動小数点数演算命令.", "オルヴェルト", -1);
+        "オルヴェルト error ok +c+c quiet: 不正な浮動小数点数演算命令.");
     row("overflow in the standard deviation",
         {{1, "0", "0"}, {2, "1", "1e20"}, {3, "2", "0"}, {4, "3", "1e20"}}, 0,
         {"a =19999999961012895700.00000", "b =20000002160036151300.00000", "", "data : 4 組",
          "標準偏差 ="},
-        "浮動小数点数のオーバーフロー.", "オルヴェルト", -1);
+        "オルヴェルト error ok +c+c quiet: 浮動小数点数のオーバーフロー.");
   }
   void compute() {
     QFETCH(QList<Row>, rows);
     QFETCH(int, model);
     QFETCH(QStringList, labels);
     QFETCH(QString, box);
-    QFETCH(QString, caption);
-    QFETCH(int, offset);
     Program p;
     TForm1& f = p.form1;
     for (const Row& r : rows) p.Fill({r});
@@ -312,13 +307,7 @@ class TestMain : public QObject {
     QCOMPARE(p.desktop.boxes.size(), box.isEmpty() ? 0 : 1);
     const bool fitted = box.isEmpty();
     if (!fitted) {
-      const Box& shown = p.desktop.boxes.first();
-      QCOMPARE(shown.text, box);
-      QCOMPARE(shown.caption, caption);
-      QCOMPARE(shown.icon, BoxIcon::Error);
-      QCOMPARE(shown.buttons, BoxButtons::Ok);
-      QVERIFY(!shown.beep);
-      if (offset >= 0) QCOMPARE(p.Offset(shown), QPoint(offset, 150));
+      QCOMPARE(p.Shown(p.desktop.boxes.first()), box);
       QVERIFY(p.PictureIsBlank());
     }
     QCOMPARE(f.GroupBox2->isEnabled(), fitted);
@@ -454,26 +443,20 @@ class TestMain : public QObject {
     p.form1.Button1->click();
     p.form1.Button2->click();
     QCOMPARE(p.desktop.boxes.size(), 1);
-    QCOMPARE(p.desktop.boxes[0].caption, QStringLiteral("エラー"));
-    QCOMPARE(p.Offset(p.desktop.boxes[0]), QPoint(130, 150));
+    QCOMPARE(p.Shown(p.desktop.boxes[0]),
+             QStringLiteral("エラー error ok +130+150 quiet: 正しい数字ではありません"));
   }
 
   void version() {
     Program p;
     p.form1.About1->trigger();
     QCOMPARE(p.desktop.boxes.size(), 1);
-    const Box& box = p.desktop.boxes[0];
-    QCOMPARE(box.text, VersionText());
-    QCOMPARE(box.caption, QStringLiteral("オルヴェルト"));
-    QCOMPARE(box.icon, BoxIcon::None);
-    QCOMPARE(box.buttons, BoxButtons::Ok);
-    QVERIFY(box.beep);
-    QCOMPARE(p.Offset(box), QPoint(125, 150));
+    QCOMPARE(p.Shown(p.desktop.boxes[0]),
+             "オルヴェルト no-icon ok +125+150 beep: " + VersionText());
     // With the window's left edge far beyond the screen's, the box is centred horizontally.
     p.form1.move(-300, 20);
     p.form1.About1->trigger();
-    QVERIFY(!p.desktop.boxes[1].left.has_value());
-    QVERIFY(p.desktop.boxes[1].top.has_value());
+    QCOMPARE(p.Shown(p.desktop.boxes[1]), "オルヴェルト no-icon ok +c+150 beep: " + VersionText());
   }
 
   void help() {
