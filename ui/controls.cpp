@@ -37,7 +37,7 @@ void RadioGroup::SetItemIndex(int index) {
 void RadioGroup::resizeEvent(QResizeEvent* event) {
   QGroupBox::resizeEvent(event);
   // The items share the height below the caption evenly.
-  constexpr int kTop = 16, kBottom = 4, kLeft = 8, kRight = 2;
+  constexpr int kTop = 16, kBottom = 4, kLeft = 6, kRight = 2;
   const int pitch = (height() - kTop - kBottom) / std::max<int>(1, buttons_.size());
   for (int i = 0; i < buttons_.size(); ++i)
     buttons_[i]->setGeometry(kLeft, kTop + i * pitch, width() - kLeft - kRight, pitch);
