@@ -1,27 +1,13 @@
 // The compute command's path on a full grid: read 20 rows, sums, fit, standard deviation.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-
+#include "bench/full_grid.h"
 #include "core/fit.h"
 
 namespace {
 
-orvelt::GridInput FullGrid() {
-  orvelt::GridInput input;
-  char text[32];
-  for (int r = 1; r <= orvelt::kRows; ++r) {
-    std::snprintf(text, sizeof text, "%.3f", 0.37 * r - 2.1);
-    input.grid1[1][r] = text;
-    std::snprintf(text, sizeof text, "%.4e", 1.5 * r * r - 3.25 * r + 0.125 * (r % 3));
-    input.grid1[2][r] = text;
-  }
-  input.grid1[3][7] = "Omit";
-  return input;
-}
-
 void BM_Compute(benchmark::State& state) {
-  const orvelt::GridInput input = FullGrid();
+  const orvelt::GridInput input = FullGrids(false);
   const auto model = static_cast<orvelt::FitModel>(state.range(0));
   orvelt::DataStore store;
   orvelt::ResultLabels labels;

@@ -3,31 +3,15 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <cstdio>
 
+#include "bench/full_grid.h"
 #include "core/fit.h"
 #include "graph/drawgraph.h"
 
 namespace {
 
-orvelt::GridInput FullGrids() {
-  orvelt::GridInput input;
-  char text[32];
-  for (int r = 1; r <= orvelt::kRows; ++r) {
-    std::snprintf(text, sizeof text, "%.3f", 0.37 * r - 2.1);
-    input.grid1[1][r] = input.grid2[1][r] = text;
-    std::snprintf(text, sizeof text, "%.4e", 1.5 * r * r - 3.25 * r + 2.5 * (r % 3));
-    input.grid1[2][r] = text;
-    std::snprintf(text, sizeof text, "%.4e", 1.4 * r * r - 2.5 * r - 4.0 * (r % 2));
-    input.grid2[2][r] = text;
-  }
-  input.grid1[3][7] = "Omit";
-  input.plotSeries2 = true;
-  return input;
-}
-
 void BM_DrawGraph(benchmark::State& state) {
-  const orvelt::GridInput input = FullGrids();
+  const orvelt::GridInput input = FullGrids(true);
   const auto model = orvelt::FitModel::Quadratic;
   orvelt::DataStore store;
   orvelt::ResultLabels labels;
