@@ -446,12 +446,12 @@ class Session:
 
     def click(self, wid, x, y, button=1, repeat=1):
         """Clicks at (x, y) relative to the window's top-left corner; repeat=2 double-clicks."""
-        self.tool(["xdotool", "mousemove", "--sync", "--window", str(wid), str(x), str(y),
+        self.tool(["xdotool", "mousemove", "--window", str(wid), str(x), str(y),
                    "click", "--repeat", str(repeat), "--delay", "60", str(button)])
 
     def click_screen(self, x, y, button=1, repeat=1):
         """Clicks at (x, y) on the screen."""
-        self.tool(["xdotool", "mousemove", "--sync", str(x), str(y),
+        self.tool(["xdotool", "mousemove", str(x), str(y),
                    "click", "--repeat", str(repeat), "--delay", "60", str(button)])
 
     def screenshot(self, path):

@@ -1,0 +1,692 @@
+#!/usr/bin/python3
+"""End-to-end tests: the built program in a real X server, driven only from outside.
+
+Run: /usr/bin/python3 tests/e2e/test_e2e.py --program build/orvelt [unittest options, e.g. -v
+TextReport]. Each test gets its own Session (see harness.py) and a freshly started program.
+Expected texts, bytes and pixels are derived from the typed data and the documented rules, never
+taken from the program.
+"""
+
+import argparse
+import io
+import math
+import os
+import re
+import sys
+import unittest
+from fractions import Fraction
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Session, wait_for  # noqa: E402
+
+PROGRAM = os.environ.get("ORVELT_PROGRAM", "")
+MAIN_TITLE = "^オルヴェルト Ver. 1.11$"
+GRAPH_TITLE = "^Orvelt Ver. 1.10$"
+FORMULAS = ["y = ax + b", "y = ax", "y = ax^2 + bx + c", "y = ax^2 + bx"]
+WHITE, BLACK, GREY = (255, 255, 255), (0, 0, 0), (128, 128, 128)
+RED, BLUE = (255, 0, 0), (0, 0, 255)
+
+
+# ---- numbers as the documented arithmetic forms them ---------------------------------------
+
+def round_bits(q, bits):
+    """q rounded to the nearest binary value with `bits` significant bits, ties to even."""
+    q = Fraction(q)
+    if q == 0:
+        return q
+    a = abs(q)
+    e = a.numerator.bit_length() - a.denominator.bit_length()
+    while Fraction(2) ** e > a:
+        e -= 1
+    while Fraction(2) ** (e + 1) <= a:
+        e += 1
+    scale = Fraction(2) ** (bits - 1 - e)
+    m = a * scale
+    n, rest = divmod(m.numerator, m.denominator)
+    if 2 * rest > m.denominator or (2 * rest == m.denominator and n % 2):
+        n += 1
+    return (1 if q > 0 else -1) * n / scale
+
+
+def f32(q):
+    return round_bits(q, 24)
+
+
+def ext(q):
+    """One operation of the 64-bit-mantissa extended precision."""
+    return round_bits(q, 64)
+
+
+def round_even(q):
+    n = math.floor(q)
+    rest = q - n
+    return n + 1 if rest > Fraction(1, 2) or (rest == Fraction(1, 2) and n % 2) else n
+
+
+def number_text(v, width, decimals):
+    """The fixed-point number text: rounded half away from zero, "-" for a negative value,
+    padded on the left with blanks to `width` (for the plain values of these tests)."""
+    v = Fraction(v)
+    scaled = abs(v) * 10 ** decimals
+    n, rest = divmod(scaled.numerator, scaled.denominator)
+    if 2 * rest >= scaled.denominator:
+        n += 1
+    digits = str(n).rjust(decimals + 1, "0")
+    text = digits[:-decimals] + "." + digits[-decimals:] if decimals else digits
+    return (("-" if v < 0 else "") + text).rjust(width)
+
+
+def padded(v):
+    return number_text(v, 10, 5)
+
+
+def solve(matrix, vector):
+    """Exact Gaussian elimination."""
+    n = len(vector)
+    m = [list(row) + [vector[i]] for i, row in enumerate(matrix)]
+    for col in range(n):
+        pivot = next(r for r in range(col, n) if m[r][col] != 0)
+        m[col], m[pivot] = m[pivot], m[col]
+        for r in range(n):
+            if r != col and m[r][col] != 0:
+                f = m[r][col] / m[col][col]
+                m[r] = [a - f * b for a, b in zip(m[r], m[col])]
+    return [m[i][n] / m[i][i] for i in range(n)]
+
+
+BASES = [
+    (lambda x: [x, 1], "ab"),
+    (lambda x: [x], "a"),
+    (lambda x: [x * x, x, 1], "abc"),
+    (lambda x: [x * x, x], "ab"),
+]
+
+
+def exact_fit(kind, pairs):
+    """Least-squares coefficients {a, b, c} and residual sum of squares, exactly."""
+    basis, names = BASES[kind]
+    rows = [basis(Fraction(x)) for x, _ in pairs]
+    k = len(names)
+    normal = [[sum(r[i] * r[j] for r in rows) for j in range(k)] for i in range(k)]
+    rhs = [sum(r[i] * Fraction(y) for r, (_, y) in zip(rows, pairs)) for i in range(k)]
+    coef = dict(zip(names, solve(normal, rhs)))
+    sse = sum((Fraction(y) - sum(c * v for c, v in zip(coef.values(), r))) ** 2
+              for r, (_, y) in zip(rows, pairs))
+    return coef, sse
+
+
+def parse_cell(text):
+    """A valid number text of these tests as an exact value (blanks, sign, digits, '.', 'e')."""
+    m = re.fullmatch(r" *([+-]?)(\d*)(?:\.(\d*))?(?:[eE]([+-]?\d+))?", text)
+    assert m and (m.group(2) or m.group(3) is not None), text
+    digits = (m.group(2) or "") + (m.group(3) or "")
+    value = Fraction(int(digits or "0")) * Fraction(10) ** (int(m.group(4) or 0) - len(m.group(3) or ""))
+    return -value if m.group(1) == "-" else value
+
+
+def result_labels(kind, pairs):
+    """The five result captions after a fit of `kind` to the used (x, y) texts, from the exact
+    least-squares solution; the data are chosen so that 32-bit arithmetic reaches it."""
+    values = [(parse_cell(x), parse_cell(y)) for x, y in pairs]
+    coef, sse = exact_fit(kind, values)
+    for name, value in coef.items():
+        assert f32(value) == value and value != 0, f"test data: {name} = {value} is not plain"
+    u = len(values)
+    labels = {"a": "a =" + padded(coef["a"]),
+              "b": "b =" + padded(coef["b"]) if "b" in coef else "",
+              "c": "c =" + padded(coef["c"]) if "c" in coef else "",
+              "n": f"data : {u} 組",
+              "s": "標準偏差 ="}
+    if u > 2:
+        s = f32(Fraction(math.sqrt(sse / (u - 1))))
+        # Far from a rounding boundary of the fifth decimal, so the text cannot depend on how
+        # the root was rounded.
+        assert abs((s * 10 ** 5) % 1 - Fraction(1, 2)) > Fraction(1, 100)
+        labels["s"] += padded(s)
+    return labels, coef
+
+
+def report_bytes(kind, labels, rows):
+    """The text report: formula, result lines, header and the rows holding both x and y."""
+    lines = [FORMULAS[kind]]
+    lines += ["  " + labels[name] for name in BASES[kind][1]]
+    lines += ["  " + labels["n"], "  " + labels["s"], "No.\tx\ty"]
+    for r, (x, y, omit) in sorted(rows.items()):
+        if x and y:
+            lines.append(f"{r}\t{x}\t{y}\t{omit}")
+    return "".join(line + "\r\n" for line in lines).encode("utf-8")
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+BARE_LABELS = {"a": "a =", "b": "b =", "c": "c =", "n": "data :", "s": "標準偏差 ="}
+
+
+# ---- the common part of every test ---------------------------------------------------------
+
+class ProgramTestCase(unittest.TestCase):
+    """Starts the program in a fresh session; the main window has the focus."""
+
+    def setUp(self):
+        self.assertTrue(PROGRAM and os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
+        self.s = Session()
+        self.s.__enter__()
+        self.addCleanup(self.s.close)
+        self.addCleanup(self.keep_evidence)
+        self.app = self.s.start([PROGRAM])
+        self.main = self.app.wait_window(MAIN_TITLE)
+        self.graph = self.app.wait_window(GRAPH_TITLE)
+        self.s.focus(self.main)
+        # Keys typed before the grid's editor holds the focus would be lost.
+        wait_for(lambda: self.focused_node(), what="the keyboard focus in the main window")
+
+    def keep_evidence(self):
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        failed = result is not None and any(
+            test is self for test, _ in result.failures + result.errors)
+        if not failed:
+            return
+        folder = os.path.abspath("e2e-failures")
+        os.makedirs(folder, exist_ok=True)
+        base = os.path.join(folder, self.id().split(".", 1)[-1])
+        try:
+            self.s.screenshot(base + ".png")
+        except Exception as e:  # the evidence must not hide the failure
+            print(f"no screenshot: {e}", file=sys.stderr)
+        with open(base + ".log", "w") as f:
+            f.write(self.app.output())
+        print(f"\nscreen and program output kept in {base}.*", file=sys.stderr)
+
+    # -- reading the program
+
+    def tree(self):
+        return self.app.accessible()
+
+    def focused_node(self):
+        nodes = [n for n in self.tree().walk()
+                 if "focused" in n.states and not n.children and n.role != "application"]
+        return nodes[-1] if nodes else None
+
+    def checked_kind(self, group="式の種類"):
+        items = self.tree().find(role="panel", name=group).find_all(role="radio button")
+        return [i for i, n in enumerate(items) if "checked" in n.states]
+
+    # -- acting as the user
+
+    def type_pairs(self, rows):
+        """Types grid rows 1..n with the Enter walk, x then y; None skips a row."""
+        for r in range(1, max(rows) + 1):
+            x, y, _ = rows.get(r, ("", "", ""))
+            self.s.type(f"{x}\n{y}\n")
+
+    def choose_kind_from_grid(self, kind):
+        """From the grid's x cell: Tab to the formula group, arrow keys to the item."""
+        self.s.key("Tab", "Tab", "Tab")
+        wait_for(lambda: (n := self.focused_node()) and n.name == FORMULAS[0],
+                 what="the focus on the first formula")
+        if kind:
+            self.s.key(*["Down"] * kind)
+        wait_for(lambda: self.checked_kind() == [kind], what=f"formula {kind} chosen")
+
+    def wait_computed(self):
+        """The compute command ends by activating the graph window."""
+        wait_for(lambda: self.s.focused_window() == self.graph, what="the graph window activated")
+
+    def click_compute(self):
+        button = self.tree().find(role="push button", name="回帰式計算")
+        self.s.click_screen(*button.extents.center)
+
+    def menu(self, *keys):
+        """Keys into the main window, e.g. menu("alt+e", "c")."""
+        self.s.focus(self.main)
+        self.s.key(*keys)
+
+    def copy_report(self):
+        self.s.clear_clipboard()
+        self.menu("alt+e", "c")
+        return self.s.clipboard_text()
+
+    def copy_graph(self):
+        from PIL import Image
+        self.s.clear_clipboard()
+        self.menu("alt+e", "g")
+        return Image.open(io.BytesIO(self.s.clipboard_png())).convert("RGB")
+
+    def screen(self):
+        from PIL import Image
+        return Image.open(io.BytesIO(self.s.tool(["import", "-window", "root", "png:-"],
+                                                 timeout=20))).convert("RGB")
+
+    def new_window(self, known):
+        def find():
+            fresh = [w for w in self.s.windows(None, self.app.pid) if w not in known]
+            return fresh[0] if fresh else None
+        return wait_for(find, what="a new window")
+
+    def assert_box(self, box, caption, text, buttons, at):
+        self.assertEqual(box.caption, caption)
+        self.assertEqual(box.text, text)
+        self.assertEqual(box.buttons, buttons)
+        self.assertEqual((box.geometry.x, box.geometry.y), at)
+
+    def icon_colour(self, box):
+        """The icon's colour: "red" (error), "yellow" (warning), "blue" (question) or None."""
+        self.assertIsNotNone(box.icon, "the box has no icon")
+        g = box.icon
+        pixels = list(self.screen().crop((g.x, g.y, g.x + g.width, g.y + g.height)).getdata())
+        counts = {
+            "red": sum(r > 180 and gr < 90 and b < 90 for r, gr, b in pixels),
+            "yellow": sum(r > 180 and gr > 150 and b < 100 for r, gr, b in pixels),
+            "blue": sum(b > 150 and r < 100 and gr < 100 for r, gr, b in pixels),
+        }
+        colour, count = max(counts.items(), key=lambda kv: kv[1])
+        others = max(n for c, n in counts.items() if c != colour)
+        return colour if count >= 30 and others * 4 < count else None
+
+
+# ---- 1. typing, the four formula kinds, computing, the text report -------------------------
+
+class TextReport(ProgramTestCase):
+    """Pairs typed with the Enter walk, the formula chosen by keyboard, the report copied."""
+
+    def check(self, kind, rows, by_click=False):
+        self.type_pairs(rows)
+        self.choose_kind_from_grid(kind)
+        if by_click:
+            self.click_compute()
+        else:
+            # From the formula group: the band group, then the compute button (the y
+            # calculation is disabled before the first result).
+            self.s.key("Tab", "Tab")
+            wait_for(lambda: (n := self.focused_node()) and n.name == "回帰式計算",
+                     what="the focus on the compute button")
+            self.s.key("space")
+        self.wait_computed()
+        used = [(x, y) for x, y, omit in rows.values() if x and y and not omit]
+        labels, _ = result_labels(kind, used)
+        self.assertEqual(self.copy_report(), report_bytes(kind, labels, rows))
+        return labels
+
+    def test_straight_line(self):
+        # Row 2 has only x and row 4 nothing: both are left out, and the numbering keeps gaps.
+        rows = {1: ("-1", "-1", ""), 2: ("7", "", ""), 3: ("0.5", "2", ""), 5: ("4", "9", "")}
+        labels = self.check(0, rows)
+        self.assertEqual(labels["a"], "a =   2.00000")  # the data lie on y = 2x + 1
+
+    def test_proportional_with_deviation(self):
+        rows = {1: ("1", "2", ""), 2: ("-1", "-2", ""), 3: ("1", "4", ""), 4: ("-1", "-4", "")}
+        labels = self.check(1, rows)
+        self.assertEqual(labels["s"], "標準偏差 =   1.15470")  # sqrt(4 / 3)
+
+    def test_parabola(self):
+        # y = 0.5x^2 - x + 2, with number texts in several valid spellings.
+        rows = {1: ("-2", "6", ""), 2: ("0", "2", ""), 3: ("1", "1.5", ""), 4: ("2.0", "2", ""),
+                5: ("4", "6e0", "")}
+        self.check(2, rows)
+
+    def test_parabola_through_origin_by_click(self):
+        # y = 2x^2 - 3x; a leading blank is part of the number text and of the report.
+        rows = {1: ("-1", "5", ""), 2: (" 1", "-1", ""), 3: ("2", "+2", ""), 4: ("3", "9", "")}
+        self.check(3, rows, by_click=True)
+
+
+# ---- 2. an invalid cell ----------------------------------------------------------------------
+
+class InvalidCell(ProgramTestCase):
+    """The first cell that is not a number stops the computation with a placed error box."""
+
+    ROWS = {1: ("1", "2", ""), 2: ("2", "4", ""), 3: ("3", "1,5", ""), 4: ("x", "", "")}
+    TEXT = "正しい数字ではありません\n\n  Data No. 3 の y"
+
+    def compute_and_get_box(self):
+        self.click_compute()
+        return self.app.wait_message_box("エラー")
+
+    def test_message_box_placed_beside_main_window(self):
+        self.s.move(self.main, 100, 50)
+        self.type_pairs(self.ROWS)
+        box = self.compute_and_get_box()
+        self.assert_box(box, "エラー", self.TEXT, ["OK"], (100 + 130, 50 + 150))
+        self.assertEqual(self.icon_colour(box), "red")
+        self.assertEqual(self.s.focused_window(), box.window)
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        # The command stopped after the reset: bare captions and a blank picture.
+        self.assertEqual(self.copy_report(), report_bytes(0, BARE_LABELS, self.ROWS))
+        picture = self.copy_graph()
+        self.assertEqual(picture.size, (321, 450))
+        expected = Expected.blank()
+        self.assertEqual(expected.mismatches(picture), [])
+
+    def test_negative_left_edge_centres_the_box_horizontally(self):
+        self.s.move(self.main, -200, 30)
+        self.type_pairs(self.ROWS)
+        box = self.compute_and_get_box()
+        self.assertEqual(box.text, self.TEXT)
+        screen_width = self.s.screen[0]
+        self.assertLessEqual(abs(box.geometry.x - (screen_width - box.geometry.width) // 2), 1)
+        self.assertEqual(box.geometry.y, 30 + 150)
+        self.s.key("Escape")
+        self.s.wait_gone(box.window)
+
+
+# ---- 3. the graph picture --------------------------------------------------------------------
+
+class Expected:
+    """The expected graph picture: per pixel the set of allowed colours (text glyphs are not
+    predicted; inside a text cell black and white are allowed as well)."""
+
+    W, H = 321, 450
+
+    def __init__(self):
+        self.allowed = [[{WHITE} for _ in range(self.W)] for _ in range(self.H)]
+        self.texts = []
+
+    @classmethod
+    def blank(cls):
+        e = cls()
+        e.rectangle(0, 0, cls.W, cls.W, BLACK)
+        return e
+
+    def put(self, x, y, colour):
+        if 0 <= x < self.W and 0 <= y < self.H:
+            self.allowed[y][x] = {colour}
+
+    def rectangle(self, x1, y1, x2, y2, pen):
+        for x in range(x1, x2):
+            self.put(x, y1, pen)
+            self.put(x, y2 - 1, pen)
+        for y in range(y1, y2):
+            self.put(x1, y, pen)
+            self.put(x2 - 1, y, pen)
+
+    def line(self, x1, y1, x2, y2, colour):
+        """A segment that draws its start and leaves out its end; along the longer axis each
+        pixel takes the nearest pixel of the true line, an exact half the smaller one."""
+        dx, dy = x2 - x1, y2 - y1
+        if abs(dx) > abs(dy):
+            step = 1 if dx > 0 else -1
+            for x in range(x1, x2, step):
+                self.put(x, math.ceil(y1 + Fraction(x - x1, dx) * dy - Fraction(1, 2)), colour)
+        elif dy:
+            step = 1 if dy > 0 else -1
+            for y in range(y1, y2, step):
+                self.put(math.ceil(x1 + Fraction(y - y1, dy) * dx - Fraction(1, 2)), y, colour)
+
+    def marker(self, c, r, pen, brush):
+        for x, y in ((c - 1, r - 2), (c, r - 2), (c - 2, r - 1), (c + 1, r - 1),
+                     (c - 2, r), (c + 1, r), (c - 1, r + 1), (c, r + 1)):
+            self.put(x, y, pen)
+        for x, y in ((c - 1, r - 1), (c, r - 1), (c - 1, r), (c, r)):
+            self.put(x, y, brush)
+
+    def text(self, x, y, text, pixels):
+        """A text cell whose glyphs are not predicted: a generous box of black or white."""
+        width = sum(pixels if ord(ch) > 0x2000 else (pixels * 2) // 3 + 1 for ch in text) + 2
+        box = (x - 1, y, x + width, y + pixels + 3)
+        for yy in range(box[1], min(box[3], self.H)):
+            for xx in range(max(box[0], 0), min(box[2], self.W)):
+                self.allowed[yy][xx] = self.allowed[yy][xx] | {WHITE, BLACK}
+        self.texts.append((text, x, y, pixels, box))
+
+    def mismatches(self, picture, limit=20):
+        bad = []
+        px = picture.load()
+        for y in range(self.H):
+            for x in range(self.W):
+                if px[x, y] not in self.allowed[y][x]:
+                    bad.append(((x, y), px[x, y], sorted(self.allowed[y][x])))
+                    if len(bad) >= limit:
+                        return bad
+        return bad
+
+
+class PlotRange:
+    """The plot range and the value-to-pixel mapping, from the documented widening rules."""
+
+    W = 321
+
+    def __init__(self, xmax, xmin, ymax, ymin):
+        self.R, self.L = self.widen(f32(xmax), f32(xmin), equal_rule="x")
+        self.T, self.B = self.widen(f32(ymax), f32(ymin), equal_rule="y")
+        self.sx = f32(ext(ext(self.R - self.L) / self.W))
+        self.sy = f32(ext(ext(self.T - self.B) / self.W))
+
+    @staticmethod
+    def widen(hi, lo, equal_rule):
+        if hi == lo:
+            if equal_rule == "x":
+                hi, lo = (hi, Fraction(0)) if hi >= 0 else (Fraction(0), lo)
+            elif hi == 0:
+                hi, lo = Fraction(1, 2), Fraction(-1, 2)
+            elif hi > 0:
+                lo = Fraction(0)
+            else:
+                hi = Fraction(0)
+        if lo > 0:
+            hi = f32(ext(hi + ext(hi / 10)))
+            lo = f32(ext(-hi / 10))
+        elif hi < 0:
+            hi = f32(ext(-lo / 10))
+            lo = f32(ext(lo + ext(lo / 10)))
+        else:
+            hi = f32(ext(hi + ext(ext(hi - lo) / 10)))
+            lo = f32(ext(lo - ext(ext(hi - lo) / 10)))
+        return hi, lo
+
+    def column(self, x):
+        return round_even(ext(ext(Fraction(x) - self.L) / self.sx))
+
+    def row(self, y):
+        return self.W - round_even(ext(ext(Fraction(y) - self.B) / self.sy))
+
+
+def curve_pass(expected, rng, qa, qb, qc, offset, colour):
+    """One pass of the curve: a sample per pixel column, runs broken where it leaves [B, T]."""
+    pen_up, pos = True, None
+    for i in range(rng.W + 1):
+        x = f32(ext(rng.L + ext(i * rng.sx)))
+        y = ext(ext(ext(ext(qa * x) * x) + ext(qb * x)) + qc)
+        y = f32(ext(y + offset) if offset else y)
+        if y > rng.T or y < rng.B:
+            pen_up = True
+            continue
+        point = (i, rng.row(y))
+        if not pen_up:
+            expected.line(*pos, *point, colour)
+        pos, pen_up = point, False
+
+
+class GraphPicture(ProgramTestCase):
+    """The copied picture of a straight-line fit with an omitted row and a band of one s."""
+
+    # y = 2x + 1 with residuals +1, -1, -1, +1 (s = sqrt(4/3)); row 5 omitted.
+    ROWS = {1: ("1", "4", ""), 2: ("2", "4", ""), 3: ("3", "6", ""), 4: ("4", "10", ""),
+            5: ("6", "2", "Omit")}
+
+    def enter_data(self):
+        for r in range(1, 5):
+            x, y, _ = self.ROWS[r]
+            self.s.type(f"{x}\n{y}\n")
+        self.s.type("6\n2")  # the cursor stays on row 5
+        editor = wait_for(lambda: (n := self.focused_node()) and n.text == "2" and n,
+                          what="the y cell of row 5 holding 2")
+        self.s.click_screen(*editor.extents.center, repeat=2)  # marks the row
+        # Four Tabs from the grid: second grid, check box, formula group, band group.
+        self.s.key("Tab", "Tab", "Tab", "Tab")
+        wait_for(lambda: (n := self.focused_node()) and n.name == "なし",
+                 what="the focus on the band group")
+        self.s.key("Down")
+        wait_for(lambda: self.checked_kind("偏差のグラフ") == [1], what="band ±1s chosen")
+
+    def expected_picture(self, labels, coef):
+        pairs = [(parse_cell(x), parse_cell(y), omit) for x, y, omit in self.ROWS.values()]
+        rng = PlotRange(max(p[0] for p in pairs), min(p[0] for p in pairs),
+                        max(p[1] for p in pairs), min(p[1] for p in pairs))
+        e = Expected.blank()
+        c0, r0 = rng.column(0), rng.row(0)
+        e.line(0, r0, rng.W, r0, GREY)
+        e.line(c0, 0, c0, rng.W, GREY)
+        right, top = number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)
+        e.text(c0 - 8, r0 + 1, "0", 12)
+        e.text(rng.W - 7 * len(right) + 5, r0 + 1, right, 12)
+        e.text(c0 + 5, 1, top, 12)
+        for x, y, omit in pairs:
+            e.marker(rng.column(f32(x)), rng.row(f32(y)), RED, WHITE if omit else RED)
+        qa, qb, qc = Fraction(0), f32(coef["a"]), f32(coef["b"])
+        curve_pass(e, rng, qa, qb, qc, 0, BLACK)
+        # The band: s as the results box shows it (five decimals), times the chosen multiple 1.
+        d = f32(parse_cell(labels["s"].split("=")[1]))
+        curve_pass(e, rng, qa, qb, qc, -d, BLUE)
+        curve_pass(e, rng, qa, qb, qc, d, BLUE)
+        for text, x, y in (("y = ax + b", 110, 340), (labels["a"], 120, 355),
+                           (labels["b"], 120, 370), (labels["n"], 120, 385),
+                           (labels["s"], 118, 402)):
+            e.text(x, y, text, 15)
+        return e, rng
+
+    def test_picture_of_a_fit(self):
+        self.enter_data()
+        self.s.key("Tab", "space")  # the compute button follows the band group
+        self.wait_computed()
+        used = [(x, y) for x, y, omit in self.ROWS.values() if not omit]
+        labels, coef = result_labels(0, used)
+        expected, rng = self.expected_picture(labels, coef)
+        # The data's own numbers, as a reader of the rules works them out.
+        self.assertEqual((rng.column(0), rng.row(0)), (29, 292))
+        self.assertEqual((number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)), ("6.60", "11.00"))
+
+        picture = self.copy_graph()
+        self.assertEqual(picture.size, (321, 450))
+        self.assertEqual(expected.mismatches(picture), [])
+        px = picture.load()
+        for text, x, y, pixels, box in expected.texts:
+            # Each text is there, starting at its place: black glyphs in its own rows.
+            core = range(y + 2, y + pixels - 2)
+            black = [xx for yy in core for xx in range(box[0], min(box[2], 321))
+                     if px[xx, yy] == BLACK]
+            self.assertTrue(black, f"no glyph of {text!r} at {x},{y}")
+            self.assertLessEqual(min(black) - x, 3, f"{text!r} starts at {min(black)}, not {x}")
+            self.assertGreaterEqual(min(black), x - 1, text)
+
+        # The window shows the plot square of the same picture, at the image's place.
+        g = self.s.geometry(self.graph)
+        shown = self.screen().crop((g.x + 16, g.y + 16, g.x + 16 + 321, g.y + 16 + 321))
+        self.assertEqual(list(shown.getdata()), list(picture.crop((0, 0, 321, 321)).getdata()))
+
+
+# ---- 4. saving and opening through the file dialogs ------------------------------------------
+
+class DataFiles(ProgramTestCase):
+    """Save series 1 through the save dialog, erase, open it again, and refuse an overwrite."""
+
+    ROWS = {1: ("1", "3", ""), 2: ("2", "5", ""), 3: ("9", "0", "Omit"), 4: ("4", "9", "")}
+
+    @staticmethod
+    def file_bytes(rows):
+        lines = ["ovt110"]
+        for r in range(1, 21):
+            lines += list(rows.get(r, ("", "", "")))
+        return "".join(line + "\r\n" for line in lines).encode("ascii")
+
+    def run_dialog(self, menu_keys, name, caption):
+        known = [self.main, self.graph]
+        self.menu(*menu_keys)
+        dialog = self.new_window(known)
+        self.assertEqual(self.s.window_title(dialog), caption)
+        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
+        field = wait_for(lambda: (n := self.focused_node()) and n.role == "text" and n,
+                         what="the focus in the file name field")
+        self.s.key("ctrl+a")
+        self.s.type(name + "\n")
+        return dialog, field.text
+
+    def erase_all(self, main):
+        self.menu("alt+e", "e", "a")
+        box = self.app.wait_message_box("確認")
+        self.assert_box(box, "確認", "データをすべて消去します\n\n消去しますか？",
+                        ["はい(Y)", "いいえ(N)"], (main.x + 130, main.y + 150))
+        self.assertEqual(self.icon_colour(box), "blue")
+        self.s.key("Return")  # Yes is the default button
+        self.s.wait_gone(box.window)
+
+    def test_save_erase_open_and_refused_overwrite(self):
+        self.s.move(self.main, 40, 20)
+        main = self.s.geometry(self.main)
+        self.type_pairs(self.ROWS)
+        # Back to row 3 with the arrow keys, and a double-click on its cell marks it.
+        self.s.key("Up", "Up")
+        wait_for(lambda: (n := self.focused_node()) and n.text == "9", what="the cursor on row 3")
+        self.s.click_screen(*self.focused_node().extents.center, repeat=2)
+        self.click_compute()
+        self.wait_computed()
+        used = [(x, y) for x, y, omit in self.ROWS.values() if not omit]
+        labels, _ = result_labels(0, used)
+        report = self.copy_report()
+        self.assertEqual(report, report_bytes(0, labels, self.ROWS))
+
+        # A name typed without extension gets ".ovt".
+        dialog, _ = self.run_dialog(("alt+f", "s", "1"), "data1", "名前を付けて保存")
+        self.s.wait_gone(dialog)
+        path = os.path.join(self.s.workdir, "data1.ovt")
+        wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 0, what=path)
+        saved = self.file_bytes(self.ROWS)
+        self.assertEqual(read_bytes(path), saved)
+
+        self.erase_all(main)
+        self.assertEqual(self.copy_report(), report_bytes(0, BARE_LABELS, {}))
+
+        dialog, _ = self.run_dialog(("alt+f", "o", "1"), "data1", "開く")
+        self.s.wait_gone(dialog)
+        self.click_compute()
+        self.wait_computed()
+        self.assertEqual(self.copy_report(), report)
+
+        # The save dialog remembers the name; an existing file brings the overwrite question.
+        self.erase_all(main)
+        dialog, shown_name = self.run_dialog(("alt+f", "s", "1"), "data1.ovt", "名前を付けて保存")
+        self.assertEqual(shown_name, "data1.ovt")
+        box = self.app.wait_message_box("警告")
+        self.assert_box(box, "警告", "既存のファイルを選択しました。\n\nファイルを更新しますか？",
+                        ["はい(Y)", "いいえ(N)"], (main.x + 120, main.y + 150))
+        self.assertEqual(self.icon_colour(box), "yellow")
+        before = os.stat(path)
+        self.s.key("n")
+        self.s.wait_gone(box.window)
+        self.assertEqual(read_bytes(path), saved)
+        self.assertEqual(os.stat(path).st_mtime_ns, before.st_mtime_ns)
+
+        # Yes replaces the whole file with the (now empty) series, so the answer was what mattered.
+        dialog, _ = self.run_dialog(("alt+f", "s", "1"), "data1.ovt", "名前を付けて保存")
+        box = self.app.wait_message_box("警告")
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        empty = self.file_bytes({})
+        wait_for(lambda: read_bytes(path) == empty, what="the file overwritten")
+        self.assertEqual(len(empty), 128)
+
+
+# ---- 5. the exit ------------------------------------------------------------------------------
+
+class Exit(ProgramTestCase):
+    def test_exit_menu_item_ends_with_code_zero(self):
+        self.s.type("1\n2\n")  # unsaved data: nothing is asked
+        self.assertTrue(self.app.running())
+        self.menu("alt+f", "x")
+        self.assertEqual(self.app.wait_exit(timeout=10), 0)
+
+
+def main():
+    global PROGRAM
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--program", default=PROGRAM)
+    args, rest = parser.parse_known_args()
+    PROGRAM = os.path.abspath(args.program) if args.program else ""
+    unittest.main(argv=[sys.argv[0]] + rest)
+
+
+if __name__ == "__main__":
+    main()
