@@ -203,7 +203,7 @@ class ProgramTestCase(unittest.TestCase):
     # -- reading the program
 
     def tree(self):
-        return self.app.accessible()
+        return self.app.accessible(prune=("menu bar",))
 
     def focused_node(self):
         nodes = [n for n in self.tree().walk()
@@ -321,6 +321,18 @@ class TextReport(ProgramTestCase):
         labels = self.check(1, rows)
         self.assertEqual(labels["s"], "標準偏差 =   1.15470")  # sqrt(4 / 3)
 
+        # The report follows the selector at once; the b label that this fit emptied gives a
+        # line of two blanks. Back from the compute button to the formula group by Shift+Tab.
+        self.s.focus(self.main)
+        for _ in range(6):
+            if (n := self.focused_node()) and n.name == FORMULAS[1]:
+                break
+            self.s.key("shift+Tab")
+        self.s.key("Up")
+        wait_for(lambda: self.checked_kind() == [0], what="formula 0 chosen")
+        self.assertEqual(labels["b"], "")
+        self.assertEqual(self.copy_report(), report_bytes(0, labels, rows))
+
     def test_parabola(self):
         # y = 0.5x^2 - x + 2, with number texts in several valid spellings.
         rows = {1: ("-2", "6", ""), 2: ("0", "2", ""), 3: ("1", "1.5", ""), 4: ("2.0", "2", ""),
@@ -331,6 +343,43 @@ class TextReport(ProgramTestCase):
         # y = 2x^2 - 3x; a leading blank is part of the number text and of the report.
         rows = {1: ("-1", "5", ""), 2: (" 1", "-1", ""), 3: ("2", "+2", ""), 4: ("3", "9", "")}
         self.check(3, rows, by_click=True)
+
+
+class YCalculation(ProgramTestCase):
+    """After a fit, a typed x gives y in the read-only box; an invalid x gives a placed box."""
+
+    def y_box(self):
+        texts = self.tree().find(role="panel", name=" y の計算").find_all(role="text")
+        self.assertEqual(len(texts), 2)
+        self.assertIn("read-only", texts[1].states)
+        return texts
+
+    def calculate(self, x):
+        edit1, _ = self.y_box()
+        self.s.click_screen(*edit1.extents.center)
+        self.s.key("ctrl+a", "BackSpace")
+        self.s.type(x)
+        wait_for(lambda: self.y_box()[0].text == x, what=f"x {x!r} typed")
+        self.s.click_screen(*self.tree().find(role="push button", name=">>").extents.center)
+
+    def test_y_for_typed_x(self):
+        self.s.move(self.main, 60, 40)
+        rows = {1: ("-1", "-1", ""), 2: ("2", "5", ""), 3: ("4", "9", "")}  # y = 2x + 1
+        self.type_pairs(rows)
+        _, edit2 = self.y_box()
+        self.assertNotIn("enabled", edit2.states)  # nothing to calculate before a fit
+        self.click_compute()
+        self.wait_computed()
+        self.s.focus(self.main)
+        self.calculate("3")
+        wait_for(lambda: self.y_box()[1].text == padded(7), what="y = 7 shown")
+
+        self.calculate("3 ")  # a trailing blank is not part of the number syntax
+        box = self.app.wait_message_box("エラー")
+        self.assert_box(box, "エラー", "正しい数字ではありません", ["OK"], (60 + 130, 40 + 150))
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        self.assertEqual(self.y_box()[1].text, "")
 
 
 # ---- 2. an invalid cell ----------------------------------------------------------------------
@@ -371,6 +420,25 @@ class InvalidCell(ProgramTestCase):
         self.assertEqual(box.geometry.y, 30 + 150)
         self.s.key("Escape")
         self.s.wait_gone(box.window)
+
+
+class FailedArithmetic(ProgramTestCase):
+    """A fit whose arithmetic fails ends in the general error box; the program goes on."""
+
+    def test_parabola_over_x_symmetric_about_zero(self):
+        rows = {1: ("-1", "1", ""), 2: ("0", "0", ""), 3: ("1", "1", "")}
+        self.type_pairs(rows)
+        self.choose_kind_from_grid(2)
+        self.click_compute()
+        box = self.app.wait_message_box("オルヴェルト")
+        # b's denominator is 0 and so is its numerator; the box adds a full stop.
+        self.assertEqual(box.text, "不正な浮動小数点数演算命令.")
+        self.assertEqual(box.buttons, ["OK"])
+        self.assertEqual(self.icon_colour(box), "red")
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        self.assertEqual(self.copy_report(), report_bytes(2, BARE_LABELS, rows))
+        self.assertEqual(Expected.blank().mismatches(self.copy_graph()), [])
 
 
 # ---- 3. the graph picture --------------------------------------------------------------------
