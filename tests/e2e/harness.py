@@ -426,6 +426,10 @@ class Session:
         wait_for(lambda: (self.geometry(wid).x, self.geometry(wid).y) == (x, y), timeout,
                  f"window {wid} at {x},{y}")
 
+    def stacking(self):
+        """Ids of the top-level windows from the bottom of the stack to the top."""
+        return [w.id for w in self._xdisplay.screen().root.query_tree().children]
+
     def focus(self, wid):
         """Gives a window the keyboard focus (Xvfb has no window manager to do it)."""
         self.tool(["xdotool", "windowfocus", "--sync", str(wid)])

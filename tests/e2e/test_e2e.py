@@ -179,8 +179,9 @@ class ProgramTestCase(unittest.TestCase):
         self.app = self.s.start([PROGRAM])
         self.main = self.app.wait_window(MAIN_TITLE)
         self.graph = self.app.wait_window(GRAPH_TITLE)
-        self.s.focus(self.main)
-        # Keys typed before the grid's editor holds the focus would be lost.
+        # The program activates its main window itself; keys typed before the grid's editor
+        # holds the focus would be lost.
+        wait_for(lambda: self.s.focused_window() == self.main, what="the main window active")
         wait_for(lambda: self.focused_node(), what="the keyboard focus in the main window")
 
     def keep_evidence(self):
@@ -285,6 +286,25 @@ class ProgramTestCase(unittest.TestCase):
         colour, count = max(counts.items(), key=lambda kv: kv[1])
         others = max(n for c, n in counts.items() if c != colour)
         return colour if count >= 30 and others * 4 < count else None
+
+
+class Startup(ProgramTestCase):
+    def test_main_window_in_front_with_the_first_x_cell(self):
+        stack = self.s.stacking()
+        self.assertGreater(stack.index(self.main), stack.index(self.graph))
+        tree = self.tree()
+        editor = [n for n in tree.walk() if "focused" in n.states and not n.children][-1]
+        self.assertEqual(editor.role, "text")
+        # The grids' insides, left to right; the editor sits in the first one, right of the
+        # label column and below the header row: one column of 46 and one row of 18, each with
+        # its grid line.
+        insides = sorted((n for n in tree.walk()
+                          if n.role == "filler" and any(c.role == "text" for c in n.children)),
+                         key=lambda n: n.extents.x)
+        self.assertEqual(len(insides), 2)
+        self.assertIn(editor, insides[0].children)
+        self.assertEqual((editor.extents.x - insides[0].extents.x,
+                          editor.extents.y - insides[0].extents.y), (46 + 1, 18 + 1))
 
 
 # ---- 1. typing, the four formula kinds, computing, the text report -------------------------
@@ -668,6 +688,12 @@ class DataFiles(ProgramTestCase):
         wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
         field = wait_for(lambda: (n := self.focused_node()) and n.role == "text" and n,
                          what="the focus in the file name field")
+        # The file types: data files first and chosen, then all files.
+        node = next(n for n in self.tree().children if n.name == caption)
+        types = [c for c in node.find_all(role="combo box") if c.name.startswith("ﾃﾞｰﾀ")]
+        self.assertEqual([c.name for c in types], ["ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)"])
+        self.assertEqual([i.name for i in types[0].find_all(role="list item")],
+                         ["ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)", "すべてのﾌｧｲﾙ(*.*)"])
         self.s.key("ctrl+a")
         self.s.type(name + "\n")
         return dialog, field.text
@@ -695,6 +721,15 @@ class DataFiles(ProgramTestCase):
         labels, _ = result_labels(0, used)
         report = self.copy_report()
         self.assertEqual(report, report_bytes(0, labels, self.ROWS))
+
+        # Escape answers No: erasing series 1 is called off and nothing changes.
+        self.menu("alt+e", "e", "1")
+        box = self.app.wait_message_box("確認")
+        self.assert_box(box, "確認", "系列１のデータを消去します\n\n消去しますか？",
+                        ["はい(Y)", "いいえ(N)"], (main.x + 125, main.y + 150))
+        self.s.key("Escape")
+        self.s.wait_gone(box.window)
+        self.assertEqual(self.copy_report(), report)
 
         # A name typed without extension gets ".ovt".
         dialog, _ = self.run_dialog(("alt+f", "s", "1"), "data1", "名前を付けて保存")
