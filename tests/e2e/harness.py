@@ -103,7 +103,8 @@ class Node:
         """The first descendant with this role and/or name; LookupError when there is none."""
         found = self.find_all(role, name)
         if not found:
-            raise LookupError(f"no accessible {role or ''} {name!r} under {self.role} {self.name!r}")
+            raise LookupError(
+                f"no accessible {role or ''} {name!r} under {self.role} {self.name!r}")
         return found[0]
 
 
@@ -159,6 +160,7 @@ class Program:
             raise TimeoutError(f"program {self.pid} still running after {timeout:g} s") from None
 
     def running(self):
+        """Whether the program has not ended yet."""
         return self.proc.poll() is None
 
     def output(self):
@@ -179,6 +181,7 @@ class Program:
         return self.session.wait_message_box(self.pid, caption=caption, timeout=timeout)
 
     def kill(self):
+        """Ends the program if it still runs (TERM, then KILL)."""
         if self.running():
             self.proc.terminate()
             try:
@@ -267,7 +270,6 @@ class Session:
             env=bus_env, stdout=subprocess.PIPE, log="dbus.log")
         line = self._read_line(dbus.stdout, "the D-Bus address")
         env["DBUS_SESSION_BUS_ADDRESS"] = line
-        self.bus_env = dict(bus_env, DBUS_SESSION_BUS_ADDRESS=line)
 
         # Programs: the real X server, and Qt's accessibility bridge on even without a screen
         # reader asking for it.

@@ -3,8 +3,8 @@
 
 Run: /usr/bin/python3 tests/e2e/test_e2e.py --program build/orvelt [unittest options, e.g. -v
 TextReport]. Each test gets its own Session (see harness.py) and a freshly started program.
-Expected texts, bytes and pixels are derived from the typed data and the documented rules, never
-taken from the program.
+Expected texts, bytes and pixels are worked out from the typed data and the rules the program is
+to follow (number text, report and file layout, plot scaling and rasters), never taken from it.
 """
 
 import argparse
@@ -27,7 +27,7 @@ WHITE, BLACK, GREY = (255, 255, 255), (0, 0, 0), (128, 128, 128)
 RED, BLUE = (255, 0, 0), (0, 0, 255)
 
 
-# ---- numbers as the documented arithmetic forms them ---------------------------------------
+# ---- numbers as the program's arithmetic is to form them -----------------------------------
 
 def round_bits(q, bits):
     """q rounded to the nearest binary value with `bits` significant bits, ties to even."""
@@ -120,7 +120,8 @@ def parse_cell(text):
     m = re.fullmatch(r" *([+-]?)(\d*)(?:\.(\d*))?(?:[eE]([+-]?\d+))?", text)
     assert m and (m.group(2) or m.group(3) is not None), text
     digits = (m.group(2) or "") + (m.group(3) or "")
-    value = Fraction(int(digits or "0")) * Fraction(10) ** (int(m.group(4) or 0) - len(m.group(3) or ""))
+    exponent = int(m.group(4) or 0) - len(m.group(3) or "")
+    value = Fraction(int(digits or "0")) * Fraction(10) ** exponent
     return -value if m.group(1) == "-" else value
 
 
@@ -218,10 +219,20 @@ class ProgramTestCase(unittest.TestCase):
     # -- acting as the user
 
     def type_pairs(self, rows):
-        """Types grid rows 1..n with the Enter walk, x then y; None skips a row."""
+        """Types grid rows 1..n with the Enter walk, x then y; rows not given stay empty."""
         for r in range(1, max(rows) + 1):
             x, y, _ = rows.get(r, ("", "", ""))
             self.s.type(f"{x}\n{y}\n")
+
+    def tab_to(self, name, key="Tab", limit=8):
+        """Presses `key` until the focus is on the control named `name`, one move at a time."""
+        for _ in range(limit):
+            now = self.focused_node()
+            if now and now.name == name:
+                return
+            self.s.key(key)
+            wait_for(lambda: self.focused_node() != now, what=f"the focus to move on by {key}")
+        self.fail(f"no {name!r} within {limit} presses of {key}")
 
     def choose_kind_from_grid(self, kind):
         """From the grid's x cell: Tab to the formula group, arrow keys to the item."""
@@ -344,10 +355,7 @@ class TextReport(ProgramTestCase):
         # The report follows the selector at once; the b label that this fit emptied gives a
         # line of two blanks. Back from the compute button to the formula group by Shift+Tab.
         self.s.focus(self.main)
-        for _ in range(6):
-            if (n := self.focused_node()) and n.name == FORMULAS[1]:
-                break
-            self.s.key("shift+Tab")
+        self.tab_to(FORMULAS[1], "shift+Tab")
         self.s.key("Up")
         wait_for(lambda: self.checked_kind() == [0], what="formula 0 chosen")
         self.assertEqual(labels["b"], "")
@@ -533,7 +541,7 @@ class Expected:
 
 
 class PlotRange:
-    """The plot range and the value-to-pixel mapping, from the documented widening rules."""
+    """The plot range and the value-to-pixel mapping, by the widening rules of the axes."""
 
     W = 321
 
