@@ -596,65 +596,67 @@ def curve_pass(expected, rng, qa, qb, qc, offset, colour):
         pos, pen_up = point, False
 
 
-class GraphPicture(ProgramTestCase):
-    """The copied picture of a straight-line fit with an omitted row and a band of one s."""
+FORMULA_BLOCK = [
+    [("y = ax + b", 110, 340, 15), ("a", 120, 355), ("b", 120, 370), ("n", 120, 385),
+     ("s", 118, 402)],
+    [("y = ax", 110, 340, 15), ("a", 120, 355), ("n", 120, 370), ("s", 118, 387)],
+    [("y = ax  + bx + c", 110, 340, 15), ("2", 150, 340, 11), ("a", 120, 355), ("b", 120, 370),
+     ("c", 120, 385), ("n", 120, 400), ("s", 118, 417)],
+    [("y = ax  + bx", 110, 340, 15), ("2", 150, 340, 11), ("a", 120, 355), ("b", 120, 370),
+     ("n", 120, 385), ("s", 118, 402)],
+]
+GREEN = (0, 128, 0)
 
-    # y = 2x + 1 with residuals +1, -1, -1, +1 (s = sqrt(4/3)); row 5 omitted.
-    ROWS = {1: ("1", "4", ""), 2: ("2", "4", ""), 3: ("3", "6", ""), 4: ("4", "10", ""),
-            5: ("6", "2", "Omit")}
 
-    def enter_data(self):
-        for r in range(1, 5):
-            x, y, _ = self.ROWS[r]
-            self.s.type(f"{x}\n{y}\n")
-        self.s.type("6\n2")  # the cursor stays on row 5
-        editor = wait_for(lambda: (n := self.focused_node()) and n.text == "2" and n,
-                          what="the y cell of row 5 holding 2")
-        self.s.click_screen(*editor.extents.center, repeat=2)  # marks the row
-        # Four Tabs from the grid: second grid, check box, formula group, band group.
-        self.s.key("Tab", "Tab", "Tab", "Tab")
-        wait_for(lambda: (n := self.focused_node()) and n.name == "なし",
-                 what="the focus on the band group")
-        self.s.key("Down")
-        wait_for(lambda: self.checked_kind("偏差のグラフ") == [1], what="band ±1s chosen")
-
-    def expected_picture(self, labels, coef):
-        pairs = [(parse_cell(x), parse_cell(y), omit) for x, y, omit in self.ROWS.values()]
-        rng = PlotRange(max(p[0] for p in pairs), min(p[0] for p in pairs),
-                        max(p[1] for p in pairs), min(p[1] for p in pairs))
-        e = Expected.blank()
-        c0, r0 = rng.column(0), rng.row(0)
-        e.line(0, r0, rng.W, r0, GREY)
-        e.line(c0, 0, c0, rng.W, GREY)
-        right, top = number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)
-        e.text(c0 - 8, r0 + 1, "0", 12)
-        e.text(rng.W - 7 * len(right) + 5, r0 + 1, right, 12)
-        e.text(c0 + 5, 1, top, 12)
-        for x, y, omit in pairs:
-            e.marker(rng.column(f32(x)), rng.row(f32(y)), RED, WHITE if omit else RED)
-        qa, qb, qc = Fraction(0), f32(coef["a"]), f32(coef["b"])
-        curve_pass(e, rng, qa, qb, qc, 0, BLACK)
-        # The band: s as the results box shows it (five decimals), times the chosen multiple 1.
-        d = f32(parse_cell(labels["s"].split("=")[1]))
+def expected_graph(kind, rows1, rows2, plot2, band, labels, coef):
+    """The picture after a fit: frame, axes, labels, points, curve, bands, formula block."""
+    complete1 = [(parse_cell(x), parse_cell(y), omit) for x, y, omit in rows1.values() if x and y]
+    complete2 = {r: (parse_cell(x), parse_cell(y)) for r, (x, y) in rows2.items() if x and y}
+    xs = [x for x, _, _ in complete1]
+    ys = [y for _, y, _ in complete1]
+    if plot2:
+        # All twenty series-2 slots count, the never-filled ones with their 0.
+        slots = [complete2.get(r, (0, 0)) for r in range(1, 21)]
+        xs += [x for x, _ in slots]
+        ys += [y for _, y in slots]
+    rng = PlotRange(max(xs), min(xs), max(ys), min(ys))
+    e = Expected.blank()
+    c0, r0 = rng.column(0), rng.row(0)
+    e.line(0, r0, rng.W, r0, GREY)
+    e.line(c0, 0, c0, rng.W, GREY)
+    right, top = number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)
+    e.text(c0 - 8, r0 + 1, "0", 12)
+    e.text(rng.W - 7 * len(right) + 5, r0 + 1, right, 12)
+    e.text(c0 + 5, 1, top, 12)
+    for x, y, omit in complete1:
+        e.marker(rng.column(f32(x)), rng.row(f32(y)), RED, WHITE if omit else RED)
+    if plot2:
+        for r in sorted(complete2):
+            x, y = complete2[r]
+            e.marker(rng.column(f32(x)), rng.row(f32(y)), GREEN, GREEN)
+    a, b, c = (f32(coef.get(name, 0)) for name in "abc")
+    qa, qb, qc = (Fraction(0), a, b) if kind < 2 else (a, b, c)
+    curve_pass(e, rng, qa, qb, qc, 0, BLACK)
+    # s as the results box shows it (five decimals); none below three used rows.
+    shown = labels["s"].split("=")[1]
+    d = f32(band * parse_cell(shown)) if shown else 0
+    if d:
         curve_pass(e, rng, qa, qb, qc, -d, BLUE)
         curve_pass(e, rng, qa, qb, qc, d, BLUE)
-        for text, x, y in (("y = ax + b", 110, 340), (labels["a"], 120, 355),
-                           (labels["b"], 120, 370), (labels["n"], 120, 385),
-                           (labels["s"], 118, 402)):
-            e.text(x, y, text, 15)
-        return e, rng
+    for item in FORMULA_BLOCK[kind]:
+        if len(item) == 4:
+            text, x, y, pixels = item
+        else:
+            (name, x, y), pixels = item, 15
+            text = labels[name]
+        e.text(x, y, text, pixels)
+    return e, rng
 
-    def test_picture_of_a_fit(self):
-        self.enter_data()
-        self.s.key("Tab", "space")  # the compute button follows the band group
-        self.wait_computed()
-        used = [(x, y) for x, y, omit in self.ROWS.values() if not omit]
-        labels, coef = result_labels(0, used)
-        expected, rng = self.expected_picture(labels, coef)
-        # The data's own numbers, as a reader of the rules works them out.
-        self.assertEqual((rng.column(0), rng.row(0)), (29, 292))
-        self.assertEqual((number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)), ("6.60", "11.00"))
 
+class GraphPicture(ProgramTestCase):
+    """The copied picture of a fit, pixel by pixel where the rules fix the pixels."""
+
+    def check_picture(self, expected):
         picture = self.copy_graph()
         self.assertEqual(picture.size, (321, 450))
         self.assertEqual(expected.mismatches(picture), [])
@@ -667,11 +669,67 @@ class GraphPicture(ProgramTestCase):
             self.assertTrue(black, f"no glyph of {text!r} at {x},{y}")
             self.assertLessEqual(min(black) - x, 3, f"{text!r} starts at {min(black)}, not {x}")
             self.assertGreaterEqual(min(black), x - 1, text)
+        return picture
+
+    def test_line_with_omitted_row_and_band(self):
+        # y = 2x + 1 with residuals +1, -1, -1, +1 (s = sqrt(4/3)); row 5 omitted.
+        rows = {1: ("1", "4", ""), 2: ("2", "4", ""), 3: ("3", "6", ""), 4: ("4", "10", ""),
+                5: ("6", "2", "Omit")}
+        for r in range(1, 5):
+            x, y, _ = rows[r]
+            self.s.type(f"{x}\n{y}\n")
+        self.s.type("6\n2")  # the cursor stays on row 5
+        editor = wait_for(lambda: (n := self.focused_node()) and n.text == "2" and n,
+                          what="the y cell of row 5 holding 2")
+        self.s.click_screen(*editor.extents.center, repeat=2)  # marks the row
+        # Four Tabs from the grid: second grid, check box, formula group, band group.
+        self.s.key("Tab", "Tab", "Tab", "Tab")
+        wait_for(lambda: (n := self.focused_node()) and n.name == "なし",
+                 what="the focus on the band group")
+        self.s.key("Down")
+        wait_for(lambda: self.checked_kind("偏差のグラフ") == [1], what="band ±1s chosen")
+        self.s.key("Tab", "space")  # the compute button follows the band group
+        self.wait_computed()
+
+        used = [(x, y) for x, y, omit in rows.values() if not omit]
+        labels, coef = result_labels(0, used)
+        expected, rng = expected_graph(0, rows, {}, False, 1, labels, coef)
+        # The data's own numbers, as a reader of the rules works them out.
+        self.assertEqual((rng.column(0), rng.row(0)), (29, 292))
+        self.assertEqual((number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)), ("6.60", "11.00"))
+        picture = self.check_picture(expected)
 
         # The window shows the plot square of the same picture, at the image's place.
         g = self.s.geometry(self.graph)
         shown = self.screen().crop((g.x + 16, g.y + 16, g.x + 16 + 321, g.y + 16 + 321))
         self.assertEqual(list(shown.getdata()), list(picture.crop((0, 0, 321, 321)).getdata()))
+
+    def test_parabola_with_series_2(self):
+        # y = 0.5x^2 - x + 2; series 2 in rows 1 and 3, its other slots 0.
+        rows1 = {1: ("-2", "6", ""), 2: ("0", "2", ""), 3: ("1", "1.5", ""), 4: ("2", "2", ""),
+                 5: ("4", "6", "")}
+        rows2 = {1: ("3", "1"), 3: ("-1", "5")}
+        self.type_pairs(rows1)
+        self.s.key("Tab")  # to the second grid, at its first x cell
+        wait_for(lambda: (n := self.focused_node()) and n.role == "text"
+                 and n.extents.x > self.s.geometry(self.main).x + 272, what="the second grid")
+        self.type_pairs({r: (x, y, "") for r, (x, y) in rows2.items()})
+        self.s.key("Tab", "space")  # tick the check box
+        wait_for(lambda: "checked" in self.tree().find(role="check box").states,
+                 what="series 2 to be plotted")
+        self.s.key("Tab")
+        self.tab_to(FORMULAS[0])
+        self.s.key("Down", "Down")
+        wait_for(lambda: self.checked_kind() == [2], what="formula 2 chosen")
+        self.click_compute()
+        self.wait_computed()
+
+        labels, coef = result_labels(2, [(x, y) for x, y, _ in rows1.values()])
+        expected, rng = expected_graph(2, rows1, rows2, True, 0, labels, coef)
+        # The empty series-2 slots bring y = 0 into the range: without them it would start at 1.
+        self.assertEqual(number_text(rng.T, 4, 2), "6.60")
+        self.assertAlmostEqual(float(rng.B), -0.66, places=6)
+        self.check_picture(expected)
 
 
 # ---- 4. saving and opening through the file dialogs ------------------------------------------
