@@ -36,6 +36,8 @@ from dataclasses import dataclass, field
 DEFAULT_TIMEOUT = 10.0
 _POLL = 0.02
 _MARKER = "ORVELT_E2E_SESSION"  # lets the teardown find what the buses started on their own
+# The AT-SPI bindings come with Debian's interpreter, whichever one runs the tests.
+_DEBIAN_PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
 
 
 def wait_for(condition, timeout=DEFAULT_TIMEOUT, what="condition", interval=_POLL):
@@ -516,7 +518,7 @@ class Session:
         to one bus for good.
         """
         def probe():
-            out = self.tool([sys.executable, os.path.abspath(__file__), "--dump-accessible",
+            out = self.tool([_DEBIAN_PYTHON, os.path.abspath(__file__), "--dump-accessible",
                              str(pid), *prune], timeout=timeout)
             data = json.loads(out)
             return data and _node_from_json(data)
