@@ -16,6 +16,7 @@ import sys
 import unittest
 from fractions import Fraction
 
+sys.dont_write_bytecode = True  # nothing of a test run lands in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Session, wait_for  # noqa: E402
 
