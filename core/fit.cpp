@@ -82,12 +82,8 @@ void FitCoefficients(DataStore& store, const FitSums& s, FitModel model) {
       const Ext P = Sxy * N - Sx * Sy, Q = Sx3 * N - Sx2 * Sx, R = Sx2 * N - Sx * Sx,
                 U = Sx2y * N - Sx2 * Sy, V = Sx4 * N - Sx2 * Sx2;
       if (store.UsedCount() >= 3) a = Store(Divide(P * Q - R * U, Q * Q - R * V));
-      // b from a·V + b·Q = U; when Q is 0 (x symmetric about 0) from a·Q + b·R = P instead.
-      if (Q != 0) {
-        b = Store(Divide(((Sx2 * Sx2 - Sx4 * N) * a + Sx2y * N) - Sx2 * Sy, Q));
-      } else {
-        b = Store(Divide(P - Q * a, R));
-      }
+      // b from a·V + b·Q = U alone: with Q = 0 (x symmetric about 0) the command stops there.
+      b = Store(Divide(((Sx2 * Sx2 - Sx4 * N) * a + Sx2y * N) - Sx2 * Sy, Q));
       c = Store(Divide((Sy - a * Sx2) - b * Sx, N));
       break;
     }

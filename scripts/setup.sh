@@ -8,6 +8,7 @@ packages=(
   fonts-ipafont-gothic
   libbenchmark-dev
   xvfb xauth xdotool xclip imagemagick
+  dbus at-spi2-core python3-gi gir1.2-atspi-2.0 python3-xlib python3-pil
 )
 
 missing=()

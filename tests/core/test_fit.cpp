@@ -61,11 +61,14 @@ class TestFit : public QObject {
     Row("quadratic, two pairs and omitted rows",
         Grids({{1, "1", "1"}, {2, "7", "7", "Omit"}, {3, "3", "5"}, {4, "-4", "0", "x"}}), 2, "", 0,
         {"a =   0.00000", "b =   2.00000", "c =  -1.00000", "data : 2 組", "標準偏差 ="});
+    // x symmetric about 0 makes Q, b's denominator, 0: 0 / 0 where a is exact, else x / 0.
     Row("quadratic, x symmetric about 0", Grids({{1, "-1", "1"}, {2, "0", "0"}, {3, "1", "1"}}), 2,
-        "", 0,
-        {"a =   1.00000", "b =   0.00000", "c =   0.00000", "data : 3 組", "標準偏差 =   0.00000"});
-    Row("quadratic, two pairs symmetric about 0", Grids({{1, "-2", "1"}, {2, "2", "5"}}), 2, "", 0,
-        {"a =   0.00000", "b =   1.00000", "c =   3.00000", "data : 2 組", "標準偏差 ="});
+        kInvalidOperationText, 0, kBare);
+    Row("quadratic, two pairs symmetric about 0", Grids({{1, "-2", "1"}, {2, "2", "5"}}), 2,
+        kInvalidOperationText, 0, kBare);
+    Row("quadratic, x symmetric about 0, a rounded",
+        Grids({{1, "-2", "1"}, {2, "-1", "0"}, {3, "1", "0"}, {4, "2", "0"}}), 2, kZeroDivideText,
+        0, kBare);
     Row("quadratic without constant", Grids({{1, "1", "3"}, {2, "2", "10"}, {3, "-1", "1"}}), 3, "",
         0, {"a =   2.00000", "b =   1.00000", "", "data : 3 組", "標準偏差 =   0.00000"});
     Row("residuals", Grids({{1, "1", "1"}, {2, "2", "3"}, {3, "3", "2"}, {4, "4", "5"}}), 0, "", 0,

@@ -327,7 +327,7 @@ class TestDrawGraph : public QObject {
     QTest::addColumn<float>("d");          // the band offset where worked out by hand
     QTest::addColumn<QList<int>>("runs");  // of the curve, the lower and the upper band
     QTest::newRow("parabola leaving at the top")
-        << Compute(FitModel::Quadratic, {{"-2", "4"}, {"0", "0"}, {"2", "4"}}) << 0.0f
+        << Compute(FitModel::Quadratic, {{"-2", "4"}, {"0", "0"}, {"3", "9"}}) << 0.0f
         << QList<int>{1, 0, 0};
     QTest::newRow("parabola dipping below the range")
         << Compute(FitModel::Quadratic, {{"1", "4"}, {"2", "0"}, {"4", "0"}, {"5", "4"}}) << 0.0f
@@ -375,7 +375,9 @@ class TestDrawGraph : public QObject {
     // Near the vertex the lower band dips below the range and comes back.
     QTest::newRow("bands leaving and coming back")
         << Compute(FitModel::Quadratic,
-                   {{"-2", "4.25"}, {"-1", "0.5"}, {"0", "-0.25"}, {"1", "1.5"}, {"2", "4"}}, {}, 3)
+                   {{"-2", "4.25"}, {"-1", "0.5"}, {"0", "-0.25"}, {"1", "1.5"}, {"2", "4"},
+                    {"3", "6"}},
+                   {}, 3)
         << 0.0f << QList<int>{1, 2, 1};
   }
   void passes() {

@@ -1,0 +1,618 @@
+"""Drive a desktop program from outside, in a private X server.
+
+A ``Session`` starts Xvfb on a free display, a private D-Bus session bus (the accessibility bus
+is started on it on demand), a scratch HOME and working folder, and tears all of it down again on
+exit, also when a test fails. Inside it ``Session.start`` runs a program; keys, typing and clicks
+go through xdotool, the clipboard is read through xclip, and windows and message boxes are read
+through X and the AT-SPI accessibility tree, so the program needs no test code of its own.
+
+    with Session() as s:
+        app = s.start(["build/orvelt"])
+        main = app.wait_window("^オルヴェルト Ver. 1.11$")
+        s.focus(main)
+        s.type("1\\n2\\n")
+        s.key("alt+e", "c")
+        print(s.clipboard_text())
+        s.key("alt+f", "x")
+        assert app.wait_exit() == 0
+
+Needs Debian's /usr/bin/python3 with python3-gi, gir1.2-atspi-2.0 and python3-xlib, and the
+packages xvfb, dbus, at-spi2-core, xdotool, xclip and (for screenshots) imagemagick. Every wait is
+bounded: a condition that does not come true raises ``TimeoutError``.
+"""
+
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from dataclasses import dataclass, field
+
+DEFAULT_TIMEOUT = 10.0
+_POLL = 0.02
+_MARKER = "ORVELT_E2E_SESSION"  # lets the teardown find what the buses started on their own
+# The AT-SPI bindings come with Debian's interpreter, whichever one runs the tests.
+_DEBIAN_PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+
+
+def wait_for(condition, timeout=DEFAULT_TIMEOUT, what="condition", interval=_POLL):
+    """Polls ``condition()`` until it returns something true, and returns that.
+
+    Raises TimeoutError naming ``what`` when ``timeout`` seconds pass first.
+    """
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() >= deadline:
+            raise TimeoutError(f"timed out after {timeout:g} s waiting for {what}")
+        time.sleep(interval)
+
+
+@dataclass
+class Geometry:
+    """A window's or widget's place on the screen, in pixels."""
+
+    x: int
+    y: int
+    width: int
+    height: int
+
+    @property
+    def center(self):
+        return (self.x + self.width // 2, self.y + self.height // 2)
+
+
+@dataclass
+class Node:
+    """One object of the accessibility tree: role, name, states, place on the screen, children."""
+
+    role: str
+    name: str
+    states: list
+    extents: Geometry
+    text: str = ""
+    keybinding: str = ""
+    children: list = field(default_factory=list)
+
+    def walk(self):
+        yield self
+        for child in self.children:
+            yield from child.walk()
+
+    def find_all(self, role=None, name=None):
+        """Descendants (self included) with this role and/or name (a string or a compiled regex)."""
+        found = []
+        for node in self.walk():
+            if role is not None and node.role != role:
+                continue
+            if name is not None:
+                if isinstance(name, re.Pattern):
+                    if not name.search(node.name):
+                        continue
+                elif node.name != name:
+                    continue
+            found.append(node)
+        return found
+
+    def find(self, role=None, name=None):
+        """The first descendant with this role and/or name; LookupError when there is none."""
+        found = self.find_all(role, name)
+        if not found:
+            raise LookupError(
+                f"no accessible {role or ''} {name!r} under {self.role} {self.name!r}")
+        return found[0]
+
+
+@dataclass
+class MessageBox:
+    """A modal message box as the user sees it.
+
+    ``text`` is the message (line breaks as "\\n"), ``buttons`` the button captions as the
+    accessibility tree gives them (access-key "&" removed, e.g. "はい(Y)"), ``icon`` the screen
+    rectangle of its icon or None, ``geometry`` the X window's place on the screen.
+    """
+
+    window: int
+    caption: str
+    text: str
+    buttons: list
+    icon: Geometry | None
+    geometry: Geometry
+    node: Node
+
+
+def _node_from_json(d):
+    return Node(
+        role=d["role"],
+        name=d["name"],
+        states=d["states"],
+        extents=Geometry(*d["extents"]),
+        text=d.get("text", ""),
+        keybinding=d.get("keybinding", ""),
+        children=[_node_from_json(c) for c in d["children"]],
+    )
+
+
+class Program:
+    """A program started by ``Session.start``."""
+
+    def __init__(self, session, proc, log_path):
+        self.session = session
+        self.proc = proc
+        self.pid = proc.pid
+        self.log_path = log_path
+
+    def wait_window(self, name, timeout=DEFAULT_TIMEOUT):
+        """Waits until this program has a mapped top-level window whose title matches the regex
+        ``name``, and returns its X window id."""
+        return self.session.wait_window(name, pid=self.pid, timeout=timeout)
+
+    def wait_exit(self, timeout=DEFAULT_TIMEOUT):
+        """Waits for the program to end and returns its exit code (negative: killed by a signal)."""
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise TimeoutError(f"program {self.pid} still running after {timeout:g} s") from None
+
+    def running(self):
+        """Whether the program has not ended yet."""
+        return self.proc.poll() is None
+
+    def output(self):
+        """What the program wrote to stdout and stderr so far."""
+        try:
+            with open(self.log_path, "rb") as f:
+                return f.read().decode("utf-8", "replace")
+        except OSError:
+            return ""
+
+    def accessible(self, timeout=DEFAULT_TIMEOUT, prune=()):
+        """The program's accessibility tree (its application node), once it has registered; see
+        Session.accessible."""
+        return self.session.accessible(self.pid, timeout=timeout, prune=prune)
+
+    def wait_message_box(self, caption=None, timeout=DEFAULT_TIMEOUT):
+        """Waits for a message box of this program (with this caption, if given); see MessageBox."""
+        return self.session.wait_message_box(self.pid, caption=caption, timeout=timeout)
+
+    def kill(self):
+        """Ends the program if it still runs (TERM, then KILL)."""
+        if self.running():
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=3)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(timeout=3)
+
+
+class Session:
+    """A private desktop: Xvfb, a D-Bus session bus with AT-SPI, a scratch HOME and folder.
+
+    Use it as a context manager. ``env`` is the environment for programs run inside it;
+    ``home`` and ``workdir`` are scratch folders (``workdir`` is the programs' current folder);
+    ``display`` is the X display name, e.g. ":3". Everything started here is ended on exit.
+    """
+
+    def __init__(self, screen=(1024, 768), dpi=96, keep_files=False):
+        self.screen = screen
+        self.dpi = dpi
+        self.keep_files = keep_files
+        self._procs = []  # (Popen, own process group)
+        self.programs = []
+        self._xdisplay = None
+
+    # ---- set-up and tear-down -------------------------------------------------------------
+
+    def __enter__(self):
+        try:
+            self._start()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def _start(self):
+        self.tmpdir = tempfile.mkdtemp(prefix="orvelt-e2e-")
+        self.home = os.path.join(self.tmpdir, "home")
+        self.workdir = os.path.join(self.tmpdir, "work")
+        runtime = os.path.join(self.tmpdir, "runtime")
+        for d in (self.home, self.workdir, runtime):
+            os.makedirs(d, mode=0o700)
+
+        # Xvfb picks a free display itself and writes its number to the pipe when it is ready.
+        r, w = os.pipe()
+        xvfb = self._spawn(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0",
+             f"{self.screen[0]}x{self.screen[1]}x24", "-dpi", str(self.dpi),
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(w,), log="xvfb.log")
+        os.close(w)
+        number = b""
+        deadline = time.monotonic() + DEFAULT_TIMEOUT
+        while not number.endswith(b"\n"):
+            if time.monotonic() > deadline or xvfb.poll() is not None:
+                os.close(r)
+                raise RuntimeError("Xvfb did not start: " + self._log("xvfb.log"))
+            ready, _, _ = select.select([r], [], [], 0.1)
+            if ready:
+                chunk = os.read(r, 32)
+                if not chunk:
+                    break
+                number += chunk
+        os.close(r)
+        self.display = ":" + number.decode().strip()
+
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith(("QT_", "XDG_", "DBUS_", "WAYLAND_", "AT_SPI", "LC_"))
+               and k not in ("DISPLAY", "XAUTHORITY", "LANG", "LANGUAGE", "SESSION_MANAGER",
+                             "DESKTOP_SESSION", "GTK_MODULES", _MARKER)}
+        env.update({
+            "DISPLAY": self.display,
+            "HOME": self.home,
+            "XDG_RUNTIME_DIR": runtime,
+            "LANG": "C.UTF-8",
+        })
+        # The session bus; AT-SPI's bus launcher and registry are activated on it when asked.
+        bus_env = dict(env, **{_MARKER: self.tmpdir})
+        dbus = self._spawn(
+            ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1",
+             f"--address=unix:dir={runtime}"],
+            env=bus_env, stdout=subprocess.PIPE, log="dbus.log")
+        line = self._read_line(dbus.stdout, "the D-Bus address")
+        env["DBUS_SESSION_BUS_ADDRESS"] = line
+
+        # Programs: the real X server, and Qt's accessibility bridge on even without a screen
+        # reader asking for it.
+        self.env = dict(env, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        self.tool_env = dict(env)
+
+        from Xlib import display as xdisplay  # python3-xlib
+        self._xdisplay = xdisplay.Display(self.display)
+
+    def _spawn(self, argv, env=None, log=None, stdout=None, pass_fds=(), cwd=None):
+        out = stdout
+        logf = None
+        if log:
+            logf = open(os.path.join(self.tmpdir, log), "wb")
+            if out is None:
+                out = logf
+        proc = subprocess.Popen(argv, env=env if env is not None else os.environ.copy(),
+                                stdin=subprocess.DEVNULL, stdout=out,
+                                stderr=logf or subprocess.DEVNULL, pass_fds=pass_fds,
+                                cwd=cwd or self.tmpdir, start_new_session=True)
+        if logf:
+            logf.close()
+        self._procs.append(proc)
+        return proc
+
+    def _read_line(self, pipe, what):
+        data = b""
+        deadline = time.monotonic() + DEFAULT_TIMEOUT
+        while not data.endswith(b"\n"):
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"timed out waiting for {what}")
+            ready, _, _ = select.select([pipe], [], [], 0.1)
+            if ready:
+                chunk = os.read(pipe.fileno(), 256)
+                if not chunk:
+                    raise RuntimeError(f"no {what}")
+                data += chunk
+        return data.decode().strip()
+
+    def _log(self, name):
+        try:
+            with open(os.path.join(self.tmpdir, name), "rb") as f:
+                return f.read().decode("utf-8", "replace")
+        except OSError:
+            return ""
+
+    def close(self):
+        """Ends every program and server of the session and removes its scratch folders."""
+        if self._xdisplay is not None:
+            try:
+                self._xdisplay.close()
+            except Exception:
+                pass
+            self._xdisplay = None
+        for prog in self.programs:
+            try:
+                prog.kill()
+            except Exception:
+                pass
+        # Newest first: programs, then the bus, then the X server.
+        for proc in reversed(self._procs):
+            self._end_group(proc)
+        self._end_marked()
+        if getattr(self, "tmpdir", None) and not self.keep_files:
+            shutil.rmtree(self.tmpdir, ignore_errors=True)
+
+    @staticmethod
+    def _end_group(proc):
+        for sig, wait in ((signal.SIGTERM, 3), (signal.SIGKILL, 3)):
+            try:
+                os.killpg(proc.pid, sig)
+            except (ProcessLookupError, PermissionError):
+                pass
+            try:
+                proc.wait(timeout=wait)
+                break
+            except subprocess.TimeoutExpired:
+                continue
+        if proc.stdout:
+            proc.stdout.close()
+
+    def _end_marked(self):
+        # Services the bus started for us (AT-SPI) carry the session's marker in their environment.
+        tag = f"{_MARKER}={self.tmpdir}".encode()
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            pids = []
+            for entry in os.listdir("/proc"):
+                if not entry.isdigit() or int(entry) == os.getpid():
+                    continue
+                try:
+                    with open(f"/proc/{entry}/environ", "rb") as f:
+                        if tag in f.read().split(b"\0"):
+                            pids.append(int(entry))
+                except OSError:
+                    continue
+            if not pids:
+                return
+            for pid in pids:
+                try:
+                    os.kill(pid, sig)
+                except ProcessLookupError:
+                    pass
+            time.sleep(0.2)
+
+    # ---- programs -------------------------------------------------------------------------
+
+    def start(self, argv, cwd=None):
+        """Starts a program with the session's environment in ``workdir`` (or ``cwd``)."""
+        log = f"program-{len(self.programs)}.log"
+        proc = self._spawn(list(argv), env=self.env, log=log, cwd=cwd or self.workdir)
+        prog = Program(self, proc, os.path.join(self.tmpdir, log))
+        self.programs.append(prog)
+        return prog
+
+    def tool(self, argv, timeout=DEFAULT_TIMEOUT, check=True, input=None):
+        """Runs a helper tool (xdotool, xclip, ...) on the session's display; returns its stdout."""
+        try:
+            done = subprocess.run(argv, env=self.tool_env, input=input, capture_output=True,
+                                  timeout=timeout, cwd=self.workdir)
+        except subprocess.TimeoutExpired:
+            raise TimeoutError(f"{argv[0]} did not finish in {timeout:g} s") from None
+        if check and done.returncode != 0:
+            raise RuntimeError(f"{' '.join(argv)} failed ({done.returncode}): "
+                               f"{done.stderr.decode(errors='replace').strip()}")
+        return done.stdout
+
+    # ---- windows --------------------------------------------------------------------------
+
+    def windows(self, name=None, pid=None):
+        """Ids of mapped windows whose title matches the regex ``name``, of process ``pid``."""
+        argv = ["xdotool", "search", "--all", "--onlyvisible"]
+        if pid is not None:
+            argv += ["--pid", str(pid)]
+        argv += ["--name", name if name is not None else "."]
+        out = self.tool(argv, check=False)
+        return [int(w) for w in out.split()]
+
+    def wait_window(self, name, pid=None, timeout=DEFAULT_TIMEOUT):
+        """Waits for a mapped window whose title matches the regex ``name``; returns its id."""
+        return wait_for(lambda: (self.windows(name, pid) or [None])[0], timeout,
+                        f"a window named {name!r}")
+
+    def window_title(self, wid):
+        return self.tool(["xdotool", "getwindowname", str(wid)]).decode("utf-8").rstrip("\n")
+
+    def geometry(self, wid):
+        """The window's place on the screen (its outer X window; there is no window manager)."""
+        win = self._xdisplay.create_resource_object("window", wid)
+        g = win.get_geometry()
+        t = win.translate_coords(self._xdisplay.screen().root, 0, 0)
+        return Geometry(-t.x, -t.y, g.width, g.height)
+
+    def move(self, wid, x, y, timeout=DEFAULT_TIMEOUT):
+        """Moves a window so that its top-left corner is at (x, y) and waits until it is there."""
+        self.tool(["xdotool", "windowmove", str(wid), str(x), str(y)])
+        wait_for(lambda: (self.geometry(wid).x, self.geometry(wid).y) == (x, y), timeout,
+                 f"window {wid} at {x},{y}")
+
+    def stacking(self):
+        """Ids of the top-level windows from the bottom of the stack to the top."""
+        return [w.id for w in self._xdisplay.screen().root.query_tree().children]
+
+    def focus(self, wid):
+        """Gives a window the keyboard focus (Xvfb has no window manager to do it)."""
+        self.tool(["xdotool", "windowfocus", "--sync", str(wid)])
+
+    def focused_window(self):
+        return int(self.tool(["xdotool", "getwindowfocus", "-f"]).split()[0])
+
+    def key(self, *keys, delay=30):
+        """Presses keys, one after the other, into the focused window: "Return", "alt+f", "Down"."""
+        self.tool(["xdotool", "key", "--delay", str(delay), *keys])
+
+    def type(self, text, delay=12):
+        """Types ASCII text into the focused window; "\\n" is the Return key."""
+        for i, part in enumerate(text.split("\n")):
+            if i:
+                self.key("Return")
+            if part:
+                self.tool(["xdotool", "type", "--delay", str(delay), "--", part])
+
+    def click(self, wid, x, y, button=1, repeat=1):
+        """Clicks at (x, y) relative to the window's top-left corner; repeat=2 double-clicks."""
+        self.tool(["xdotool", "mousemove", "--window", str(wid), str(x), str(y),
+                   "click", "--repeat", str(repeat), "--delay", "60", str(button)])
+
+    def click_screen(self, x, y, button=1, repeat=1):
+        """Clicks at (x, y) on the screen."""
+        self.tool(["xdotool", "mousemove", str(x), str(y),
+                   "click", "--repeat", str(repeat), "--delay", "60", str(button)])
+
+    def screenshot(self, path):
+        """Saves the whole screen as a PNG (for looking at what happened)."""
+        self.tool(["import", "-window", "root", path], timeout=20)
+
+    # ---- clipboard ------------------------------------------------------------------------
+
+    def clear_clipboard(self):
+        """Empties the clipboard, so that the next copy can be waited for."""
+        from Xlib import X
+        from Xlib.protocol import request
+        atom = self._xdisplay.intern_atom("CLIPBOARD")
+        request.SetSelectionOwner(display=self._xdisplay.display, window=X.NONE,
+                                  selection=atom, time=X.CurrentTime)
+        self._xdisplay.sync()
+        wait_for(lambda: self._clipboard_owner() == X.NONE, what="the clipboard to be empty")
+
+    def _clipboard_owner(self):
+        atom = self._xdisplay.intern_atom("CLIPBOARD")
+        owner = self._xdisplay.get_selection_owner(atom)
+        return owner if isinstance(owner, int) else owner.id
+
+    def clipboard_targets(self, timeout=DEFAULT_TIMEOUT):
+        """The formats the clipboard's owner offers, once there is an owner."""
+        self._wait_clipboard(timeout)
+        out = self.tool(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"])
+        return out.decode().split()
+
+    def _wait_clipboard(self, timeout):
+        from Xlib import X
+        wait_for(lambda: self._clipboard_owner() != X.NONE, timeout, "something on the clipboard")
+
+    def clipboard(self, target, timeout=DEFAULT_TIMEOUT):
+        """The clipboard's contents in format ``target`` (e.g. "UTF8_STRING", "image/png"), as
+        bytes, once something is on the clipboard."""
+        self._wait_clipboard(timeout)
+        return self.tool(["xclip", "-o", "-selection", "clipboard", "-t", target])
+
+    def clipboard_text(self, timeout=DEFAULT_TIMEOUT):
+        """The clipboard's text as UTF-8 bytes, byte for byte as the owner gives it."""
+        return self.clipboard("UTF8_STRING", timeout)
+
+    def clipboard_png(self, timeout=DEFAULT_TIMEOUT):
+        """The clipboard's picture as PNG bytes."""
+        return self.clipboard("image/png", timeout)
+
+    # ---- accessibility --------------------------------------------------------------------
+
+    def accessible(self, pid, timeout=DEFAULT_TIMEOUT, prune=()):
+        """The accessibility tree of the application with process id ``pid`` (its root Node).
+
+        The children of nodes whose role is in ``prune`` (e.g. "menu bar") are left out, which
+        makes the reading faster. Read in a child process, since the AT-SPI library binds itself
+        to one bus for good.
+        """
+        def probe():
+            out = self.tool([_DEBIAN_PYTHON, os.path.abspath(__file__), "--dump-accessible",
+                             str(pid), *prune], timeout=timeout)
+            data = json.loads(out)
+            return data and _node_from_json(data)
+        return wait_for(probe, timeout, f"the accessibility tree of process {pid}", 0.1)
+
+    def wait_message_box(self, pid, caption=None, timeout=DEFAULT_TIMEOUT):
+        """Waits for a message box (an accessible dialog or alert holding buttons) of process
+        ``pid``, with the given caption if any, and returns it as a MessageBox."""
+        def probe():
+            if caption is not None:
+                wids = self.windows("^" + re.escape(caption) + "$", pid)
+            else:
+                wids = self.windows(None, pid)
+            if not wids:
+                return None
+            # Only the message boxes are read whole.
+            app = self.accessible(pid, timeout, prune=("frame", "filler", "window"))
+            for node in app.children:
+                if node.role not in ("dialog", "alert") or "showing" not in node.states:
+                    continue
+                if caption is not None and node.name != caption:
+                    continue
+                buttons = [b.name for b in node.find_all(role="push button")]
+                if not buttons:
+                    continue
+                texts = [n.name for n in node.find_all(role="label") if n.name]
+                icons = [n.extents for n in node.walk()
+                         if n.role in ("label", "image") and not n.name and n.extents.width > 0]
+                wid = next((w for w in wids if self.window_title(w) == node.name), None)
+                if wid is None:
+                    continue
+                return MessageBox(window=wid, caption=node.name, text="\n".join(texts),
+                                  buttons=buttons, icon=icons[0] if icons else None,
+                                  geometry=self.geometry(wid), node=node)
+            return None
+        return wait_for(probe, timeout, f"a message box {caption or ''}".strip(), 0.05)
+
+    def wait_gone(self, wid, timeout=DEFAULT_TIMEOUT):
+        """Waits until a window is no longer mapped."""
+        def gone():
+            out = self.tool(["xdotool", "search", "--all", "--onlyvisible", "--name", "."],
+                            check=False)
+            return wid not in [int(w) for w in out.split()]
+        wait_for(gone, timeout, f"window {wid} to close")
+
+
+def _dump_accessible(pid, prune):
+    """Prints the accessibility tree of process ``pid`` as JSON (null while it is not there),
+    without the children of nodes whose role is in ``prune``."""
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+
+    def node(acc, depth):
+        try:
+            ext = acc.get_extents(Atspi.CoordType.SCREEN)
+            extents = [ext.x, ext.y, ext.width, ext.height]
+        except Exception:
+            extents = [0, 0, 0, 0]
+        states = acc.get_state_set()
+        names = [Atspi.StateType(s).value_nick for s in range(Atspi.StateType.LAST_DEFINED)
+                 if states.contains(Atspi.StateType(s))]
+        d = {"role": acc.get_role_name(), "name": acc.get_name() or "", "states": names,
+             "extents": extents, "children": []}
+        try:
+            action = acc.get_action_iface()
+            if action and action.get_n_actions() > 0:
+                d["keybinding"] = action.get_key_binding(0) or ""
+        except Exception:
+            pass
+        try:
+            text = acc.get_text_iface()
+            if text:
+                d["text"] = text.get_text(0, text.get_character_count()) or ""
+        except Exception:
+            pass
+        if depth < 40 and (depth == 0 or d["role"] not in prune):
+            for i in range(acc.get_child_count()):
+                child = acc.get_child_at_index(i)
+                if child is not None:
+                    d["children"].append(node(child, depth + 1))
+        return d
+
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        try:
+            if app is not None and app.get_process_id() == pid:
+                print(json.dumps(node(app, 0), ensure_ascii=False))
+                return
+        except Exception:
+            continue
+    print("null")
+
+
+if __name__ == "__main__" and len(sys.argv) >= 3 and sys.argv[1] == "--dump-accessible":
+    _dump_accessible(int(sys.argv[2]), set(sys.argv[3:]))

@@ -1,0 +1,862 @@
+#!/usr/bin/python3
+"""End-to-end tests: the built program in a real X server, driven only from outside.
+
+Run: /usr/bin/python3 tests/e2e/test_e2e.py --program build/orvelt [unittest options, e.g. -v
+TextReport]. Each test gets its own Session (see harness.py) and a freshly started program.
+Expected texts, bytes and pixels are worked out from the typed data and the rules the program is
+to follow (number text, report and file layout, plot scaling and rasters), never taken from it.
+"""
+
+import argparse
+import io
+import math
+import os
+import re
+import sys
+import unittest
+from fractions import Fraction
+
+sys.dont_write_bytecode = True  # nothing of a test run lands in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Session, wait_for  # noqa: E402
+
+PROGRAM = os.environ.get("ORVELT_PROGRAM", "")
+MAIN_TITLE = "^オルヴェルト Ver. 1.11$"
+GRAPH_TITLE = "^Orvelt Ver. 1.10$"
+FORMULAS = ["y = ax + b", "y = ax", "y = ax^2 + bx + c", "y = ax^2 + bx"]
+WHITE, BLACK, GREY = (255, 255, 255), (0, 0, 0), (128, 128, 128)
+RED, BLUE = (255, 0, 0), (0, 0, 255)
+
+
+# ---- numbers as the program's arithmetic is to form them -----------------------------------
+
+def round_bits(q, bits):
+    """q rounded to the nearest binary value with `bits` significant bits, ties to even."""
+    q = Fraction(q)
+    if q == 0:
+        return q
+    a = abs(q)
+    e = a.numerator.bit_length() - a.denominator.bit_length()
+    while Fraction(2) ** e > a:
+        e -= 1
+    while Fraction(2) ** (e + 1) <= a:
+        e += 1
+    scale = Fraction(2) ** (bits - 1 - e)
+    m = a * scale
+    n, rest = divmod(m.numerator, m.denominator)
+    if 2 * rest > m.denominator or (2 * rest == m.denominator and n % 2):
+        n += 1
+    return (1 if q > 0 else -1) * n / scale
+
+
+def f32(q):
+    return round_bits(q, 24)
+
+
+def ext(q):
+    """One operation of the 64-bit-mantissa extended precision."""
+    return round_bits(q, 64)
+
+
+def round_even(q):
+    n = math.floor(q)
+    rest = q - n
+    return n + 1 if rest > Fraction(1, 2) or (rest == Fraction(1, 2) and n % 2) else n
+
+
+def number_text(v, width, decimals):
+    """The fixed-point number text: rounded half away from zero, "-" for a negative value,
+    padded on the left with blanks to `width` (for the plain values of these tests)."""
+    v = Fraction(v)
+    scaled = abs(v) * 10 ** decimals
+    n, rest = divmod(scaled.numerator, scaled.denominator)
+    if 2 * rest >= scaled.denominator:
+        n += 1
+    digits = str(n).rjust(decimals + 1, "0")
+    text = digits[:-decimals] + "." + digits[-decimals:] if decimals else digits
+    return (("-" if v < 0 else "") + text).rjust(width)
+
+
+def padded(v):
+    return number_text(v, 10, 5)
+
+
+def solve(matrix, vector):
+    """Exact Gaussian elimination."""
+    n = len(vector)
+    m = [list(row) + [vector[i]] for i, row in enumerate(matrix)]
+    for col in range(n):
+        pivot = next(r for r in range(col, n) if m[r][col] != 0)
+        m[col], m[pivot] = m[pivot], m[col]
+        for r in range(n):
+            if r != col and m[r][col] != 0:
+                f = m[r][col] / m[col][col]
+                m[r] = [a - f * b for a, b in zip(m[r], m[col])]
+    return [m[i][n] / m[i][i] for i in range(n)]
+
+
+BASES = [
+    (lambda x: [x, 1], "ab"),
+    (lambda x: [x], "a"),
+    (lambda x: [x * x, x, 1], "abc"),
+    (lambda x: [x * x, x], "ab"),
+]
+
+
+def exact_fit(kind, pairs):
+    """Least-squares coefficients {a, b, c} and residual sum of squares, exactly."""
+    basis, names = BASES[kind]
+    rows = [basis(Fraction(x)) for x, _ in pairs]
+    k = len(names)
+    normal = [[sum(r[i] * r[j] for r in rows) for j in range(k)] for i in range(k)]
+    rhs = [sum(r[i] * Fraction(y) for r, (_, y) in zip(rows, pairs)) for i in range(k)]
+    coef = dict(zip(names, solve(normal, rhs)))
+    sse = sum((Fraction(y) - sum(c * v for c, v in zip(coef.values(), r))) ** 2
+              for r, (_, y) in zip(rows, pairs))
+    return coef, sse
+
+
+def parse_cell(text):
+    """A valid number text of these tests as an exact value (blanks, sign, digits, '.', 'e')."""
+    m = re.fullmatch(r" *([+-]?)(\d*)(?:\.(\d*))?(?:[eE]([+-]?\d+))?", text)
+    assert m and (m.group(2) or m.group(3) is not None), text
+    digits = (m.group(2) or "") + (m.group(3) or "")
+    exponent = int(m.group(4) or 0) - len(m.group(3) or "")
+    value = Fraction(int(digits or "0")) * Fraction(10) ** exponent
+    return -value if m.group(1) == "-" else value
+
+
+def result_labels(kind, pairs):
+    """The five result captions after a fit of `kind` to the used (x, y) texts, from the exact
+    least-squares solution; the data are chosen so that 32-bit arithmetic reaches it."""
+    values = [(parse_cell(x), parse_cell(y)) for x, y in pairs]
+    coef, sse = exact_fit(kind, values)
+    for name, value in coef.items():
+        assert f32(value) == value and value != 0, f"test data: {name} = {value} is not plain"
+    u = len(values)
+    labels = {"a": "a =" + padded(coef["a"]),
+              "b": "b =" + padded(coef["b"]) if "b" in coef else "",
+              "c": "c =" + padded(coef["c"]) if "c" in coef else "",
+              "n": f"data : {u} 組",
+              "s": "標準偏差 ="}
+    if u > 2:
+        s = f32(Fraction(math.sqrt(sse / (u - 1))))
+        # Far from a rounding boundary of the fifth decimal, so the text cannot depend on how
+        # the root was rounded.
+        assert abs((s * 10 ** 5) % 1 - Fraction(1, 2)) > Fraction(1, 100)
+        labels["s"] += padded(s)
+    return labels, coef
+
+
+def report_bytes(kind, labels, rows):
+    """The text report: formula, result lines, header and the rows holding both x and y."""
+    lines = [FORMULAS[kind]]
+    lines += ["  " + labels[name] for name in BASES[kind][1]]
+    lines += ["  " + labels["n"], "  " + labels["s"], "No.\tx\ty"]
+    for r, (x, y, omit) in sorted(rows.items()):
+        if x and y:
+            lines.append(f"{r}\t{x}\t{y}\t{omit}")
+    return "".join(line + "\r\n" for line in lines).encode("utf-8")
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+BARE_LABELS = {"a": "a =", "b": "b =", "c": "c =", "n": "data :", "s": "標準偏差 ="}
+
+
+# ---- the common part of every test ---------------------------------------------------------
+
+class ProgramTestCase(unittest.TestCase):
+    """Starts the program in a fresh session; the main window has the focus."""
+
+    def setUp(self):
+        self.assertTrue(PROGRAM and os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
+        self.s = Session()
+        self.s.__enter__()
+        self.addCleanup(self.s.close)
+        self.addCleanup(self.keep_evidence)
+        self.app = self.s.start([PROGRAM])
+        self.main = self.app.wait_window(MAIN_TITLE)
+        self.graph = self.app.wait_window(GRAPH_TITLE)
+        # The program activates its main window itself; keys typed before the grid's editor
+        # holds the focus would be lost.
+        wait_for(lambda: self.s.focused_window() == self.main, what="the main window active")
+        wait_for(lambda: self.focused_node(), what="the keyboard focus in the main window")
+
+    def keep_evidence(self):
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        failed = result is not None and any(
+            test is self for test, _ in result.failures + result.errors)
+        if not failed:
+            return
+        folder = os.path.abspath("e2e-failures")
+        os.makedirs(folder, exist_ok=True)
+        base = os.path.join(folder, self.id().split(".", 1)[-1])
+        try:
+            self.s.screenshot(base + ".png")
+        except Exception as e:  # the evidence must not hide the failure
+            print(f"no screenshot: {e}", file=sys.stderr)
+        with open(base + ".log", "w") as f:
+            f.write(self.app.output())
+        print(f"\nscreen and program output kept in {base}.*", file=sys.stderr)
+
+    # -- reading the program
+
+    def tree(self):
+        return self.app.accessible(prune=("menu bar",))
+
+    def focused_node(self):
+        nodes = [n for n in self.tree().walk()
+                 if "focused" in n.states and not n.children and n.role != "application"]
+        return nodes[-1] if nodes else None
+
+    def checked_kind(self, group="式の種類"):
+        items = self.tree().find(role="panel", name=group).find_all(role="radio button")
+        return [i for i, n in enumerate(items) if "checked" in n.states]
+
+    # -- acting as the user
+
+    def type_pairs(self, rows):
+        """Types grid rows 1..n with the Enter walk, x then y; rows not given stay empty."""
+        for r in range(1, max(rows) + 1):
+            x, y, _ = rows.get(r, ("", "", ""))
+            self.s.type(f"{x}\n{y}\n")
+
+    def tab_to(self, name, key="Tab", limit=8):
+        """Presses `key` until the focus is on the control named `name`, one move at a time."""
+        for _ in range(limit):
+            now = self.focused_node()
+            if now and now.name == name:
+                return
+            self.s.key(key)
+            wait_for(lambda: self.focused_node() != now, what=f"the focus to move on by {key}")
+        self.fail(f"no {name!r} within {limit} presses of {key}")
+
+    def choose_kind_from_grid(self, kind):
+        """From the grid's x cell: Tab to the formula group, arrow keys to the item."""
+        self.s.key("Tab", "Tab", "Tab")
+        wait_for(lambda: (n := self.focused_node()) and n.name == FORMULAS[0],
+                 what="the focus on the first formula")
+        if kind:
+            self.s.key(*["Down"] * kind)
+        wait_for(lambda: self.checked_kind() == [kind], what=f"formula {kind} chosen")
+
+    def wait_computed(self):
+        """The compute command ends by activating the graph window."""
+        wait_for(lambda: self.s.focused_window() == self.graph, what="the graph window activated")
+
+    def click_compute(self):
+        button = self.tree().find(role="push button", name="回帰式計算")
+        self.s.click_screen(*button.extents.center)
+
+    def menu(self, *keys):
+        """Keys into the main window, e.g. menu("alt+e", "c")."""
+        self.s.focus(self.main)
+        self.s.key(*keys)
+
+    def copy_report(self):
+        self.s.clear_clipboard()
+        self.menu("alt+e", "c")
+        return self.s.clipboard_text()
+
+    def copy_graph(self):
+        from PIL import Image
+        self.s.clear_clipboard()
+        self.menu("alt+e", "g")
+        return Image.open(io.BytesIO(self.s.clipboard_png())).convert("RGB")
+
+    def screen(self):
+        from PIL import Image
+        return Image.open(io.BytesIO(self.s.tool(["import", "-window", "root", "png:-"],
+                                                 timeout=20))).convert("RGB")
+
+    def new_window(self, known):
+        def find():
+            fresh = [w for w in self.s.windows(None, self.app.pid) if w not in known]
+            return fresh[0] if fresh else None
+        return wait_for(find, what="a new window")
+
+    def assert_box(self, box, caption, text, buttons, at):
+        self.assertEqual(box.caption, caption)
+        self.assertEqual(box.text, text)
+        self.assertEqual(box.buttons, buttons)
+        self.assertEqual((box.geometry.x, box.geometry.y), at)
+
+    def icon_colour(self, box):
+        """The icon's colour: "red" (error), "yellow" (warning), "blue" (question) or None."""
+        self.assertIsNotNone(box.icon, "the box has no icon")
+        g = box.icon
+        pixels = list(self.screen().crop((g.x, g.y, g.x + g.width, g.y + g.height)).getdata())
+        counts = {
+            "red": sum(r > 180 and gr < 90 and b < 90 for r, gr, b in pixels),
+            "yellow": sum(r > 180 and gr > 150 and b < 100 for r, gr, b in pixels),
+            "blue": sum(b > 150 and r < 100 and gr < 100 for r, gr, b in pixels),
+        }
+        colour, count = max(counts.items(), key=lambda kv: kv[1])
+        others = max(n for c, n in counts.items() if c != colour)
+        return colour if count >= 30 and others * 4 < count else None
+
+
+class Startup(ProgramTestCase):
+    def test_main_window_in_front_with_the_first_x_cell(self):
+        stack = self.s.stacking()
+        self.assertGreater(stack.index(self.main), stack.index(self.graph))
+        tree = self.tree()
+        editor = [n for n in tree.walk() if "focused" in n.states and not n.children][-1]
+        self.assertEqual(editor.role, "text")
+        # The grids' insides, left to right; the editor sits in the first one, right of the
+        # label column and below the header row: one column of 46 and one row of 18, each with
+        # its grid line.
+        insides = sorted((n for n in tree.walk()
+                          if n.role == "filler" and any(c.role == "text" for c in n.children)),
+                         key=lambda n: n.extents.x)
+        self.assertEqual(len(insides), 2)
+        self.assertIn(editor, insides[0].children)
+        self.assertEqual((editor.extents.x - insides[0].extents.x,
+                          editor.extents.y - insides[0].extents.y), (46 + 1, 18 + 1))
+
+
+# ---- 1. typing, the four formula kinds, computing, the text report -------------------------
+
+class TextReport(ProgramTestCase):
+    """Pairs typed with the Enter walk, the formula chosen by keyboard, the report copied."""
+
+    def check(self, kind, rows, by_click=False):
+        self.type_pairs(rows)
+        self.choose_kind_from_grid(kind)
+        if by_click:
+            self.click_compute()
+        else:
+            # From the formula group: the band group, then the compute button (the y
+            # calculation is disabled before the first result).
+            self.s.key("Tab", "Tab")
+            wait_for(lambda: (n := self.focused_node()) and n.name == "回帰式計算",
+                     what="the focus on the compute button")
+            self.s.key("space")
+        self.wait_computed()
+        used = [(x, y) for x, y, omit in rows.values() if x and y and not omit]
+        labels, _ = result_labels(kind, used)
+        self.assertEqual(self.copy_report(), report_bytes(kind, labels, rows))
+        return labels
+
+    def test_straight_line(self):
+        # Row 2 has only x and row 4 nothing: both are left out, and the numbering keeps gaps.
+        rows = {1: ("-1", "-1", ""), 2: ("7", "", ""), 3: ("0.5", "2", ""), 5: ("4", "9", "")}
+        labels = self.check(0, rows)
+        self.assertEqual(labels["a"], "a =   2.00000")  # the data lie on y = 2x + 1
+
+    def test_proportional_with_deviation(self):
+        rows = {1: ("1", "2", ""), 2: ("-1", "-2", ""), 3: ("1", "4", ""), 4: ("-1", "-4", "")}
+        labels = self.check(1, rows)
+        self.assertEqual(labels["s"], "標準偏差 =   1.15470")  # sqrt(4 / 3)
+
+        # The report follows the selector at once; the b label that this fit emptied gives a
+        # line of two blanks. Back from the compute button to the formula group by Shift+Tab.
+        self.s.focus(self.main)
+        self.tab_to(FORMULAS[1], "shift+Tab")
+        self.s.key("Up")
+        wait_for(lambda: self.checked_kind() == [0], what="formula 0 chosen")
+        self.assertEqual(labels["b"], "")
+        self.assertEqual(self.copy_report(), report_bytes(0, labels, rows))
+
+    def test_parabola(self):
+        # y = 0.5x^2 - x + 2, with number texts in several valid spellings.
+        rows = {1: ("-2", "6", ""), 2: ("0", "2", ""), 3: ("1", "1.5", ""), 4: ("2.0", "2", ""),
+                5: ("4", "6e0", "")}
+        self.check(2, rows)
+
+    def test_parabola_through_origin_by_click(self):
+        # y = 2x^2 - 3x; a leading blank is part of the number text and of the report.
+        rows = {1: ("-1", "5", ""), 2: (" 1", "-1", ""), 3: ("2", "+2", ""), 4: ("3", "9", "")}
+        self.check(3, rows, by_click=True)
+
+
+class YCalculation(ProgramTestCase):
+    """After a fit, a typed x gives y in the read-only box; an invalid x gives a placed box."""
+
+    def y_box(self):
+        texts = self.tree().find(role="panel", name=" y の計算").find_all(role="text")
+        self.assertEqual(len(texts), 2)
+        self.assertIn("read-only", texts[1].states)
+        return texts
+
+    def calculate(self, x):
+        edit1, _ = self.y_box()
+        self.s.click_screen(*edit1.extents.center)
+        self.s.key("ctrl+a", "BackSpace")
+        self.s.type(x)
+        wait_for(lambda: self.y_box()[0].text == x, what=f"x {x!r} typed")
+        self.s.click_screen(*self.tree().find(role="push button", name=">>").extents.center)
+
+    def test_y_for_typed_x(self):
+        self.s.move(self.main, 60, 40)
+        rows = {1: ("-1", "-1", ""), 2: ("2", "5", ""), 3: ("4", "9", "")}  # y = 2x + 1
+        self.type_pairs(rows)
+        _, edit2 = self.y_box()
+        self.assertNotIn("enabled", edit2.states)  # nothing to calculate before a fit
+        self.click_compute()
+        self.wait_computed()
+        self.s.focus(self.main)
+        self.calculate("3")
+        wait_for(lambda: self.y_box()[1].text == padded(7), what="y = 7 shown")
+
+        self.calculate("3 ")  # a trailing blank is not part of the number syntax
+        box = self.app.wait_message_box("エラー")
+        self.assert_box(box, "エラー", "正しい数字ではありません", ["OK"], (60 + 130, 40 + 150))
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        self.assertEqual(self.y_box()[1].text, "")
+
+
+# ---- 2. an invalid cell ----------------------------------------------------------------------
+
+class InvalidCell(ProgramTestCase):
+    """The first cell that is not a number stops the computation with a placed error box."""
+
+    ROWS = {1: ("1", "2", ""), 2: ("2", "4", ""), 3: ("3", "1,5", ""), 4: ("x", "", "")}
+    TEXT = "正しい数字ではありません\n\n  Data No. 3 の y"
+
+    def compute_and_get_box(self):
+        self.click_compute()
+        return self.app.wait_message_box("エラー")
+
+    def test_message_box_placed_beside_main_window(self):
+        self.s.move(self.main, 100, 50)
+        self.type_pairs(self.ROWS)
+        box = self.compute_and_get_box()
+        self.assert_box(box, "エラー", self.TEXT, ["OK"], (100 + 130, 50 + 150))
+        self.assertEqual(self.icon_colour(box), "red")
+        self.assertEqual(self.s.focused_window(), box.window)
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        # The command stopped after the reset: bare captions and a blank picture.
+        self.assertEqual(self.copy_report(), report_bytes(0, BARE_LABELS, self.ROWS))
+        picture = self.copy_graph()
+        self.assertEqual(picture.size, (321, 450))
+        expected = Expected.blank()
+        self.assertEqual(expected.mismatches(picture), [])
+
+    def test_negative_left_edge_centres_the_box_horizontally(self):
+        self.s.move(self.main, -200, 30)
+        self.type_pairs(self.ROWS)
+        box = self.compute_and_get_box()
+        self.assertEqual(box.text, self.TEXT)
+        screen_width = self.s.screen[0]
+        self.assertLessEqual(abs(box.geometry.x - (screen_width - box.geometry.width) // 2), 1)
+        self.assertEqual(box.geometry.y, 30 + 150)
+        self.s.key("Escape")
+        self.s.wait_gone(box.window)
+
+
+class FailedArithmetic(ProgramTestCase):
+    """A fit whose arithmetic fails ends in the general error box; the program goes on."""
+
+    def test_parabola_over_x_symmetric_about_zero(self):
+        rows = {1: ("-1", "1", ""), 2: ("0", "0", ""), 3: ("1", "1", "")}
+        self.type_pairs(rows)
+        self.choose_kind_from_grid(2)
+        self.click_compute()
+        box = self.app.wait_message_box("オルヴェルト")
+        # b's denominator is 0 and so is its numerator; the box adds a full stop.
+        self.assertEqual(box.text, "不正な浮動小数点数演算命令.")
+        self.assertEqual(box.buttons, ["OK"])
+        self.assertEqual(self.icon_colour(box), "red")
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        self.assertEqual(self.copy_report(), report_bytes(2, BARE_LABELS, rows))
+        self.assertEqual(Expected.blank().mismatches(self.copy_graph()), [])
+
+
+# ---- 3. the graph picture --------------------------------------------------------------------
+
+class Expected:
+    """The expected graph picture: per pixel the set of allowed colours (text glyphs are not
+    predicted; inside a text cell black and white are allowed as well)."""
+
+    W, H = 321, 450
+
+    def __init__(self):
+        self.allowed = [[{WHITE} for _ in range(self.W)] for _ in range(self.H)]
+        self.texts = []
+
+    @classmethod
+    def blank(cls):
+        e = cls()
+        e.rectangle(0, 0, cls.W, cls.W, BLACK)
+        return e
+
+    def put(self, x, y, colour):
+        if 0 <= x < self.W and 0 <= y < self.H:
+            self.allowed[y][x] = {colour}
+
+    def rectangle(self, x1, y1, x2, y2, pen):
+        for x in range(x1, x2):
+            self.put(x, y1, pen)
+            self.put(x, y2 - 1, pen)
+        for y in range(y1, y2):
+            self.put(x1, y, pen)
+            self.put(x2 - 1, y, pen)
+
+    def line(self, x1, y1, x2, y2, colour):
+        """A segment that draws its start and leaves out its end; along the longer axis each
+        pixel takes the nearest pixel of the true line, an exact half the smaller one."""
+        dx, dy = x2 - x1, y2 - y1
+        if abs(dx) > abs(dy):
+            step = 1 if dx > 0 else -1
+            for x in range(x1, x2, step):
+                self.put(x, math.ceil(y1 + Fraction(x - x1, dx) * dy - Fraction(1, 2)), colour)
+        elif dy:
+            step = 1 if dy > 0 else -1
+            for y in range(y1, y2, step):
+                self.put(math.ceil(x1 + Fraction(y - y1, dy) * dx - Fraction(1, 2)), y, colour)
+
+    def marker(self, c, r, pen, brush):
+        for x, y in ((c - 1, r - 2), (c, r - 2), (c - 2, r - 1), (c + 1, r - 1),
+                     (c - 2, r), (c + 1, r), (c - 1, r + 1), (c, r + 1)):
+            self.put(x, y, pen)
+        for x, y in ((c - 1, r - 1), (c, r - 1), (c - 1, r), (c, r)):
+            self.put(x, y, brush)
+
+    def text(self, x, y, text, pixels):
+        """A text cell whose glyphs are not predicted: a generous box of black or white."""
+        width = sum(pixels if ord(ch) > 0x2000 else (pixels * 2) // 3 + 1 for ch in text) + 2
+        box = (x - 1, y, x + width, y + pixels + 3)
+        for yy in range(box[1], min(box[3], self.H)):
+            for xx in range(max(box[0], 0), min(box[2], self.W)):
+                self.allowed[yy][xx] = self.allowed[yy][xx] | {WHITE, BLACK}
+        self.texts.append((text, x, y, pixels, box))
+
+    def mismatches(self, picture, limit=20):
+        bad = []
+        px = picture.load()
+        for y in range(self.H):
+            for x in range(self.W):
+                if px[x, y] not in self.allowed[y][x]:
+                    bad.append(((x, y), px[x, y], sorted(self.allowed[y][x])))
+                    if len(bad) >= limit:
+                        return bad
+        return bad
+
+
+class PlotRange:
+    """The plot range and the value-to-pixel mapping, by the widening rules of the axes."""
+
+    W = 321
+
+    def __init__(self, xmax, xmin, ymax, ymin):
+        self.R, self.L = self.widen(f32(xmax), f32(xmin), equal_rule="x")
+        self.T, self.B = self.widen(f32(ymax), f32(ymin), equal_rule="y")
+        self.sx = f32(ext(ext(self.R - self.L) / self.W))
+        self.sy = f32(ext(ext(self.T - self.B) / self.W))
+
+    @staticmethod
+    def widen(hi, lo, equal_rule):
+        if hi == lo:
+            if equal_rule == "x":
+                hi, lo = (hi, Fraction(0)) if hi >= 0 else (Fraction(0), lo)
+            elif hi == 0:
+                hi, lo = Fraction(1, 2), Fraction(-1, 2)
+            elif hi > 0:
+                lo = Fraction(0)
+            else:
+                hi = Fraction(0)
+        if lo > 0:
+            hi = f32(ext(hi + ext(hi / 10)))
+            lo = f32(ext(-hi / 10))
+        elif hi < 0:
+            hi = f32(ext(-lo / 10))
+            lo = f32(ext(lo + ext(lo / 10)))
+        else:
+            hi = f32(ext(hi + ext(ext(hi - lo) / 10)))
+            lo = f32(ext(lo - ext(ext(hi - lo) / 10)))
+        return hi, lo
+
+    def column(self, x):
+        return round_even(ext(ext(Fraction(x) - self.L) / self.sx))
+
+    def row(self, y):
+        return self.W - round_even(ext(ext(Fraction(y) - self.B) / self.sy))
+
+
+def curve_pass(expected, rng, qa, qb, qc, offset, colour):
+    """One pass of the curve: a sample per pixel column, runs broken where it leaves [B, T]."""
+    pen_up, pos = True, None
+    for i in range(rng.W + 1):
+        x = f32(ext(rng.L + ext(i * rng.sx)))
+        y = ext(ext(ext(ext(qa * x) * x) + ext(qb * x)) + qc)
+        y = f32(ext(y + offset) if offset else y)
+        if y > rng.T or y < rng.B:
+            pen_up = True
+            continue
+        point = (i, rng.row(y))
+        if not pen_up:
+            expected.line(*pos, *point, colour)
+        pos, pen_up = point, False
+
+
+FORMULA_BLOCK = [
+    [("y = ax + b", 110, 340, 15), ("a", 120, 355), ("b", 120, 370), ("n", 120, 385),
+     ("s", 118, 402)],
+    [("y = ax", 110, 340, 15), ("a", 120, 355), ("n", 120, 370), ("s", 118, 387)],
+    [("y = ax  + bx + c", 110, 340, 15), ("2", 150, 340, 11), ("a", 120, 355), ("b", 120, 370),
+     ("c", 120, 385), ("n", 120, 400), ("s", 118, 417)],
+    [("y = ax  + bx", 110, 340, 15), ("2", 150, 340, 11), ("a", 120, 355), ("b", 120, 370),
+     ("n", 120, 385), ("s", 118, 402)],
+]
+GREEN = (0, 128, 0)
+
+
+def expected_graph(kind, rows1, rows2, plot2, band, labels, coef):
+    """The picture after a fit: frame, axes, labels, points, curve, bands, formula block."""
+    complete1 = [(parse_cell(x), parse_cell(y), omit) for x, y, omit in rows1.values() if x and y]
+    complete2 = {r: (parse_cell(x), parse_cell(y)) for r, (x, y) in rows2.items() if x and y}
+    xs = [x for x, _, _ in complete1]
+    ys = [y for _, y, _ in complete1]
+    if plot2:
+        # All twenty series-2 slots count, the never-filled ones with their 0.
+        slots = [complete2.get(r, (0, 0)) for r in range(1, 21)]
+        xs += [x for x, _ in slots]
+        ys += [y for _, y in slots]
+    rng = PlotRange(max(xs), min(xs), max(ys), min(ys))
+    e = Expected.blank()
+    c0, r0 = rng.column(0), rng.row(0)
+    e.line(0, r0, rng.W, r0, GREY)
+    e.line(c0, 0, c0, rng.W, GREY)
+    right, top = number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)
+    e.text(c0 - 8, r0 + 1, "0", 12)
+    e.text(rng.W - 7 * len(right) + 5, r0 + 1, right, 12)
+    e.text(c0 + 5, 1, top, 12)
+    for x, y, omit in complete1:
+        e.marker(rng.column(f32(x)), rng.row(f32(y)), RED, WHITE if omit else RED)
+    if plot2:
+        for r in sorted(complete2):
+            x, y = complete2[r]
+            e.marker(rng.column(f32(x)), rng.row(f32(y)), GREEN, GREEN)
+    a, b, c = (f32(coef.get(name, 0)) for name in "abc")
+    qa, qb, qc = (Fraction(0), a, b) if kind < 2 else (a, b, c)
+    curve_pass(e, rng, qa, qb, qc, 0, BLACK)
+    # s as the results box shows it (five decimals); none below three used rows.
+    shown = labels["s"].split("=")[1]
+    d = f32(band * parse_cell(shown)) if shown else 0
+    if d:
+        curve_pass(e, rng, qa, qb, qc, -d, BLUE)
+        curve_pass(e, rng, qa, qb, qc, d, BLUE)
+    for item in FORMULA_BLOCK[kind]:
+        if len(item) == 4:
+            text, x, y, pixels = item
+        else:
+            (name, x, y), pixels = item, 15
+            text = labels[name]
+        e.text(x, y, text, pixels)
+    return e, rng
+
+
+class GraphPicture(ProgramTestCase):
+    """The copied picture of a fit, pixel by pixel where the rules fix the pixels."""
+
+    def check_picture(self, expected):
+        picture = self.copy_graph()
+        self.assertEqual(picture.size, (321, 450))
+        self.assertEqual(expected.mismatches(picture), [])
+        px = picture.load()
+        for text, x, y, pixels, box in expected.texts:
+            # Each text is there, starting at its place: black glyphs in its own rows.
+            core = range(y + 2, y + pixels - 2)
+            black = [xx for yy in core for xx in range(box[0], min(box[2], 321))
+                     if px[xx, yy] == BLACK]
+            self.assertTrue(black, f"no glyph of {text!r} at {x},{y}")
+            self.assertLessEqual(min(black) - x, 3, f"{text!r} starts at {min(black)}, not {x}")
+            self.assertGreaterEqual(min(black), x - 1, text)
+        return picture
+
+    def test_line_with_omitted_row_and_band(self):
+        # y = 2x + 1 with residuals +1, -1, -1, +1 (s = sqrt(4/3)); row 5 omitted.
+        rows = {1: ("1", "4", ""), 2: ("2", "4", ""), 3: ("3", "6", ""), 4: ("4", "10", ""),
+                5: ("6", "2", "Omit")}
+        for r in range(1, 5):
+            x, y, _ = rows[r]
+            self.s.type(f"{x}\n{y}\n")
+        self.s.type("6\n2")  # the cursor stays on row 5
+        editor = wait_for(lambda: (n := self.focused_node()) and n.text == "2" and n,
+                          what="the y cell of row 5 holding 2")
+        self.s.click_screen(*editor.extents.center, repeat=2)  # marks the row
+        # Four Tabs from the grid: second grid, check box, formula group, band group.
+        self.s.key("Tab", "Tab", "Tab", "Tab")
+        wait_for(lambda: (n := self.focused_node()) and n.name == "なし",
+                 what="the focus on the band group")
+        self.s.key("Down")
+        wait_for(lambda: self.checked_kind("偏差のグラフ") == [1], what="band ±1s chosen")
+        self.s.key("Tab", "space")  # the compute button follows the band group
+        self.wait_computed()
+
+        used = [(x, y) for x, y, omit in rows.values() if not omit]
+        labels, coef = result_labels(0, used)
+        expected, rng = expected_graph(0, rows, {}, False, 1, labels, coef)
+        # The data's own numbers, as a reader of the rules works them out.
+        self.assertEqual((rng.column(0), rng.row(0)), (29, 292))
+        self.assertEqual((number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)), ("6.60", "11.00"))
+        picture = self.check_picture(expected)
+
+        # The window shows the plot square of the same picture, at the image's place.
+        g = self.s.geometry(self.graph)
+        shown = self.screen().crop((g.x + 16, g.y + 16, g.x + 16 + 321, g.y + 16 + 321))
+        self.assertEqual(list(shown.getdata()), list(picture.crop((0, 0, 321, 321)).getdata()))
+
+    def test_parabola_with_series_2(self):
+        # y = 0.5x^2 - x + 2; series 2 in rows 1 and 3, its other slots 0.
+        rows1 = {1: ("-2", "6", ""), 2: ("0", "2", ""), 3: ("1", "1.5", ""), 4: ("2", "2", ""),
+                 5: ("4", "6", "")}
+        rows2 = {1: ("3", "1"), 3: ("-1", "5")}
+        self.type_pairs(rows1)
+        self.s.key("Tab")  # to the second grid, at its first x cell
+        wait_for(lambda: (n := self.focused_node()) and n.role == "text"
+                 and n.extents.x > self.s.geometry(self.main).x + 272, what="the second grid")
+        self.type_pairs({r: (x, y, "") for r, (x, y) in rows2.items()})
+        self.s.key("Tab", "space")  # tick the check box
+        wait_for(lambda: "checked" in self.tree().find(role="check box").states,
+                 what="series 2 to be plotted")
+        self.s.key("Tab")
+        self.tab_to(FORMULAS[0])
+        self.s.key("Down", "Down")
+        wait_for(lambda: self.checked_kind() == [2], what="formula 2 chosen")
+        self.click_compute()
+        self.wait_computed()
+
+        labels, coef = result_labels(2, [(x, y) for x, y, _ in rows1.values()])
+        expected, rng = expected_graph(2, rows1, rows2, True, 0, labels, coef)
+        # The empty series-2 slots bring y = 0 into the range: without them it would start at 1.
+        self.assertEqual(number_text(rng.T, 4, 2), "6.60")
+        self.assertAlmostEqual(float(rng.B), -0.66, places=6)
+        self.check_picture(expected)
+
+
+# ---- 4. saving and opening through the file dialogs ------------------------------------------
+
+class DataFiles(ProgramTestCase):
+    """Save series 1 through the save dialog, erase, open it again, and refuse an overwrite."""
+
+    ROWS = {1: ("1", "3", ""), 2: ("2", "5", ""), 3: ("9", "0", "Omit"), 4: ("4", "9", "")}
+
+    @staticmethod
+    def file_bytes(rows):
+        lines = ["ovt110"]
+        for r in range(1, 21):
+            lines += list(rows.get(r, ("", "", "")))
+        return "".join(line + "\r\n" for line in lines).encode("ascii")
+
+    def run_dialog(self, menu_keys, name, caption):
+        known = [self.main, self.graph]
+        self.menu(*menu_keys)
+        dialog = self.new_window(known)
+        self.assertEqual(self.s.window_title(dialog), caption)
+        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
+        field = wait_for(lambda: (n := self.focused_node()) and n.role == "text" and n,
+                         what="the focus in the file name field")
+        # The file types: data files first and chosen, then all files.
+        node = next(n for n in self.tree().children if n.name == caption)
+        types = [c for c in node.find_all(role="combo box") if c.name.startswith("ﾃﾞｰﾀ")]
+        self.assertEqual([c.name for c in types], ["ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)"])
+        self.assertEqual([i.name for i in types[0].find_all(role="list item")],
+                         ["ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)", "すべてのﾌｧｲﾙ(*.*)"])
+        self.s.key("ctrl+a")
+        self.s.type(name + "\n")
+        return dialog, field.text
+
+    def erase_all(self, main):
+        self.menu("alt+e", "e", "a")
+        box = self.app.wait_message_box("確認")
+        self.assert_box(box, "確認", "データをすべて消去します\n\n消去しますか？",
+                        ["はい(Y)", "いいえ(N)"], (main.x + 130, main.y + 150))
+        self.assertEqual(self.icon_colour(box), "blue")
+        self.s.key("Return")  # Yes is the default button
+        self.s.wait_gone(box.window)
+
+    def test_save_erase_open_and_refused_overwrite(self):
+        self.s.move(self.main, 40, 20)
+        main = self.s.geometry(self.main)
+        self.type_pairs(self.ROWS)
+        # Back to row 3 with the arrow keys, and a double-click on its cell marks it.
+        self.s.key("Up", "Up")
+        wait_for(lambda: (n := self.focused_node()) and n.text == "9", what="the cursor on row 3")
+        self.s.click_screen(*self.focused_node().extents.center, repeat=2)
+        self.click_compute()
+        self.wait_computed()
+        used = [(x, y) for x, y, omit in self.ROWS.values() if not omit]
+        labels, _ = result_labels(0, used)
+        report = self.copy_report()
+        self.assertEqual(report, report_bytes(0, labels, self.ROWS))
+
+        # Escape answers No: erasing series 1 is called off and nothing changes.
+        self.menu("alt+e", "e", "1")
+        box = self.app.wait_message_box("確認")
+        self.assert_box(box, "確認", "系列１のデータを消去します\n\n消去しますか？",
+                        ["はい(Y)", "いいえ(N)"], (main.x + 125, main.y + 150))
+        self.s.key("Escape")
+        self.s.wait_gone(box.window)
+        self.assertEqual(self.copy_report(), report)
+
+        # A name typed without extension gets ".ovt".
+        dialog, _ = self.run_dialog(("alt+f", "s", "1"), "data1", "名前を付けて保存")
+        self.s.wait_gone(dialog)
+        path = os.path.join(self.s.workdir, "data1.ovt")
+        wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 0, what=path)
+        saved = self.file_bytes(self.ROWS)
+        self.assertEqual(read_bytes(path), saved)
+
+        self.erase_all(main)
+        self.assertEqual(self.copy_report(), report_bytes(0, BARE_LABELS, {}))
+
+        dialog, _ = self.run_dialog(("alt+f", "o", "1"), "data1", "開く")
+        self.s.wait_gone(dialog)
+        self.click_compute()
+        self.wait_computed()
+        self.assertEqual(self.copy_report(), report)
+
+        # The save dialog remembers the name; an existing file brings the overwrite question.
+        self.erase_all(main)
+        dialog, shown_name = self.run_dialog(("alt+f", "s", "1"), "data1.ovt", "名前を付けて保存")
+        self.assertEqual(shown_name, "data1.ovt")
+        box = self.app.wait_message_box("警告")
+        self.assert_box(box, "警告", "既存のファイルを選択しました。\n\nファイルを更新しますか？",
+                        ["はい(Y)", "いいえ(N)"], (main.x + 120, main.y + 150))
+        self.assertEqual(self.icon_colour(box), "yellow")
+        before = os.stat(path)
+        self.s.key("n")
+        self.s.wait_gone(box.window)
+        self.assertEqual(read_bytes(path), saved)
+        self.assertEqual(os.stat(path).st_mtime_ns, before.st_mtime_ns)
+
+        # Yes replaces the whole file with the (now empty) series, so the answer was what mattered.
+        dialog, _ = self.run_dialog(("alt+f", "s", "1"), "data1.ovt", "名前を付けて保存")
+        box = self.app.wait_message_box("警告")
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        empty = self.file_bytes({})
+        wait_for(lambda: read_bytes(path) == empty, what="the file overwritten")
+        self.assertEqual(len(empty), 128)
+
+
+# ---- 5. the exit ------------------------------------------------------------------------------
+
+class Exit(ProgramTestCase):
+    def test_exit_menu_item_ends_with_code_zero(self):
+        self.s.type("1\n2\n")  # unsaved data: nothing is asked
+        self.assertTrue(self.app.running())
+        self.menu("alt+f", "x")
+        self.assertEqual(self.app.wait_exit(timeout=10), 0)
+
+
+def main():
+    global PROGRAM
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--program", default=PROGRAM)
+    args, rest = parser.parse_known_args()
+    PROGRAM = os.path.abspath(args.program) if args.program else ""
+    unittest.main(argv=[sys.argv[0]] + rest)
+
+
+if __name__ == "__main__":
+    main()
