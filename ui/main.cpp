@@ -72,7 +72,8 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
     dialog->defaultExt = QStringLiteral("ovt");
   }
   SaveDialog1.mode = FileDialog::Mode::Save;
-  resize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+  // The layout gives the bar its height for the width, which can exceed its size hint.
+  resize(kClientWidth, menuBar()->heightForWidth(kClientWidth) + kClientHeight);
 }
 
 void TForm1::BuildControls() {

@@ -318,6 +318,16 @@ class Startup(ProgramTestCase):
         self.assertEqual((editor.extents.x - insides[0].extents.x,
                           editor.extents.y - insides[0].extents.y), (46 + 1, 18 + 1))
 
+    def test_client_area_below_the_menu_bar(self):
+        # On a real X server the menu bar is taller than its size hint says.
+        frame = self.tree().find(role="frame")
+        bar = frame.find(role="menu bar").extents
+        client = next(c for c in frame.children if c.role == "filler").extents
+        self.assertEqual((client.x, client.y, client.width, client.height),
+                         (0, bar.y + bar.height, 449, 377))
+        window = self.s.geometry(self.main)
+        self.assertEqual((window.width, window.height), (449, bar.height + 377))
+
 
 # ---- 1. typing, the four formula kinds, computing, the text report -------------------------
 
