@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ make cmake pkg-config librsvg2-bin
+  g++ make cmake pkg-config librsvg2-bin dpkg-dev
   qt6-base-dev qt6-translations-l10n
   fonts-ipafont-gothic
   libbenchmark-dev

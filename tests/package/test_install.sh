@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What installing the program puts on a machine, checked from outside.
-#   test_install.sh install BUILD_DIR   cmake --install into a scratch root, prefix /usr/local
+#   test_install.sh install BUILD_DIR                cmake --install into a scratch root
+#   test_install.sh deb BUILD_DIR CPACK VERSION      the .deb from cpack, unpacked by dpkg -x
 set -euo pipefail
 
 mode=$1
@@ -78,6 +79,65 @@ case $mode in
     DESTDIR=$scratch/root cmake --install "$build" --prefix /usr/local >"$scratch/log" 2>&1 ||
       { cat "$scratch/log" >&2; fail "cmake --install failed"; }
     check_tree "$scratch/root" /usr/local
+    ;;
+  deb)
+    cpack=$3 version=$4
+    arch=$(dpkg --print-architecture)
+    "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/log" 2>&1 ||
+      { cat "$scratch/log" >&2; fail "cpack failed"; }
+    deb=$scratch/out/orvelt_${version}_$arch.deb
+    if [[ ! -f "$deb" ]]; then
+      fail "cpack made no $(basename "$deb"): $(ls "$scratch/out")"
+    else
+      field() { dpkg-deb -f "$deb" "$1"; }
+      [[ "$(field Package)" == orvelt ]] || fail "Package: $(field Package)"
+      [[ "$(field Version)" == "$version" ]] || fail "Version: $(field Version), not $version"
+      [[ "$(field Architecture)" == "$arch" ]] || fail "Architecture: $(field Architecture)"
+      [[ "$(field Maintainer)" == *@* ]] || fail "Maintainer: $(field Maintainer)"
+      [[ "$(field Section)" == math || "$(field Section)" == science ]] ||
+        fail "Section: $(field Section)"
+      # A summary line and a longer text under it.
+      (($(field Description | wc -l) >= 3)) || fail "Description: $(field Description)"
+
+      # The package names of Depends, without versions and alternatives' bars.
+      depends=$(field Depends | tr ',|' '\n\n' | sed 's/(.*)//; s/[[:space:]]//g' | grep .)
+      needs() {
+        grep -qxF "$1" <<<"$depends" || fail "Depends lacks $1 ($2): $(field Depends)"
+      }
+      needs libqt6widgets6 "Qt widgets"
+      needs fonts-ipafont-gothic "the window font"
+      dpkg-deb -c "$deb" | awk '$2 != "root/root" { bad = 1; print } END { exit bad }' >&2 ||
+        fail "files not owned by root"
+      dpkg -x "$deb" "$scratch/root"
+      check_tree "$scratch/root" /usr
+      bin=$scratch/root/usr/bin/orvelt
+      if readelf -S -W "$bin" 2>/dev/null | grep -q '\.symtab'; then
+        fail "the program in the package is not stripped"
+      fi
+
+      # Whoever holds, on this machine, each library the program links, the X11 platform
+      # plugin and Qt's Japanese texts must be among the dependencies.
+      patterns=()
+      while read -r lib; do
+        path=$(ldd "$bin" | awk -v l="$lib" '$1 == l && $2 == "=>" { print $3 }')
+        [[ -n "$path" ]] || { fail "ldd finds no $lib"; continue; }
+        path=$(realpath "$path")
+        patterns+=("*/$(basename "$(dirname "$path")")/$(basename "$path")")
+      done < <(objdump -p "$bin" | awk '$1 == "NEEDED" { print $2 }')
+      ((${#patterns[@]} >= 3)) || fail "objdump finds too few libraries: ${patterns[*]}"
+      patterns+=("*/qt6/plugins/platforms/libqxcb.so" "*/qt6/translations/qtbase_ja.qm")
+      mapfile -t owned < <(dpkg -S "${patterns[@]}" 2>/dev/null || true)
+      for pattern in "${patterns[@]}"; do
+        found=0
+        for line in "${owned[@]}"; do
+          # "package[:arch][, package[:arch]...]: path"
+          [[ "${line#*: }" == $pattern ]] || continue
+          found=1
+          for owner in $(tr ',' ' ' <<<"${line%%: *}"); do needs "${owner%%:*}" "$pattern"; done
+        done
+        ((found)) || fail "no installed package holds $pattern"
+      done
+    fi
     ;;
   *)
     echo "unknown mode $mode" >&2
