@@ -3,11 +3,11 @@
 set -euo pipefail
 
 packages=(
-  g++ make cmake pkg-config
+  g++ make cmake pkg-config librsvg2-bin dpkg-dev
   qt6-base-dev qt6-translations-l10n
   fonts-ipafont-gothic
   libbenchmark-dev
-  xvfb xauth xdotool xclip imagemagick
+  xvfb xauth xdotool xclip imagemagick desktop-file-utils
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0 python3-xlib python3-pil
 )
 

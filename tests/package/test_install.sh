@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# What installing the program puts on a machine, checked from outside.
+#   test_install.sh install BUILD_DIR                cmake --install into a scratch root
+#   test_install.sh deb BUILD_DIR CPACK VERSION      the .deb from cpack, unpacked by dpkg -x
+set -euo pipefail
+
+mode=$1
+build=$(realpath "$2")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# Width and height from a PNG's IHDR chunk.
+png_size() {
+  local b
+  read -r -a b < <(od -An -tu1 -j16 -N8 "$1")
+  echo "$(((b[0] << 24) | (b[1] << 16) | (b[2] << 8) | b[3]))x$(((b[4] << 24) | (b[5] << 16) | (b[6] << 8) | b[7]))"
+}
+
+# The files under ROOT must be exactly those of a desktop install at PREFIX, and sound.
+check_tree() {
+  local root=$1 prefix=$2
+  local bin=$root$prefix/bin/orvelt
+  local desktop=$root$prefix/share/applications/orvelt.desktop
+  local icons=$root$prefix/share/icons/hicolor
+
+  local expected actual
+  expected=$(printf '%s\n' "$prefix/bin/orvelt" "$prefix/share/applications/orvelt.desktop" \
+    "$prefix/share/icons/hicolor/scalable/apps/orvelt.svg" \
+    "$prefix"/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/orvelt.png | sort)
+  actual=$(cd "$root" && find . ! -type d | sed 's|^\.||' | sort)
+  [[ "$actual" == "$expected" ]] ||
+    fail "installed files differ (< missing, > unexpected):"$'\n'"$(diff <(echo "$expected") \
+      <(echo "$actual") | grep '^[<>]' | sed 's/^/  /')"
+
+  [[ -f "$bin" && -x "$bin" ]] || fail "$bin is not an executable file"
+  [[ -f "$bin" && "$(head -c4 "$bin" | od -An -c | tr -d ' ')" == '177ELF' ]] ||
+    fail "$bin is not an ELF file"
+
+  if [[ -f "$desktop" ]]; then
+    local report
+    report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $report"
+    # The one hint allowed: the entry is meant to show under both Education and Science.
+    if grep -v 'contains more than one main category' <<<"$report" | grep -q .; then
+      fail "desktop-file-validate complains: $report"
+    fi
+    local line
+    for line in '[Desktop Entry]' 'Type=Application' 'Name=Orvelt' 'Name[ja]=オルヴェルト' \
+      'Exec=orvelt' 'Icon=orvelt' 'Terminal=false' 'Categories=Education;Science;Math;'; do
+      grep -qxF "$line" "$desktop" || fail "$desktop lacks the line $line"
+    done
+    grep -qP '^Comment\[ja\]=.*[\x{3040}-\x{30ff}\x{4e00}-\x{9fff}]' "$desktop" ||
+      fail "$desktop has no Japanese Comment[ja]"
+  else
+    fail "no $desktop"
+  fi
+
+  local size file
+  for size in 48 64 128 256; do
+    file=$icons/${size}x${size}/apps/orvelt.png
+    if [[ -f "$file" && "$(head -c8 "$file" | od -An -tx1 | tr -d ' ')" == 89504e470d0a1a0a ]]; then
+      [[ "$(png_size "$file")" == "${size}x${size}" ]] ||
+        fail "$file is $(png_size "$file"), not ${size}x${size}"
+    else
+      fail "$file is not a PNG file"
+    fi
+  done
+  file=$icons/scalable/apps/orvelt.svg
+  grep -q '<svg' "$file" 2>/dev/null || fail "$file is not an SVG picture"
+}
+
+case $mode in
+  install)
+    DESTDIR=$scratch/root cmake --install "$build" --prefix /usr/local >"$scratch/log" 2>&1 ||
+      { cat "$scratch/log" >&2; fail "cmake --install failed"; }
+    check_tree "$scratch/root" /usr/local
+    ;;
+  deb)
+    cpack=$3 version=$4
+    arch=$(dpkg --print-architecture)
+    "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/log" 2>&1 ||
+      { cat "$scratch/log" >&2; fail "cpack failed"; }
+    deb=$scratch/out/orvelt_${version}_$arch.deb
+    if [[ ! -f "$deb" ]]; then
+      fail "cpack made no $(basename "$deb"): $(ls "$scratch/out")"
+    else
+      field() { dpkg-deb -f "$deb" "$1"; }
+      [[ "$(field Package)" == orvelt ]] || fail "Package: $(field Package)"
+      [[ "$(field Version)" == "$version" ]] || fail "Version: $(field Version), not $version"
+      [[ "$(field Architecture)" == "$arch" ]] || fail "Architecture: $(field Architecture)"
+      [[ "$(field Maintainer)" == *@* ]] || fail "Maintainer: $(field Maintainer)"
+      [[ "$(field Section)" == math || "$(field Section)" == science ]] ||
+        fail "Section: $(field Section)"
+      # A summary line and a longer text under it.
+      (($(field Description | wc -l) >= 3)) || fail "Description: $(field Description)"
+
+      # The package names of Depends, without versions and alternatives' bars.
+      depends=$(field Depends | tr ',|' '\n\n' | sed 's/(.*)//; s/[[:space:]]//g' | grep .)
+      needs() {
+        grep -qxF "$1" <<<"$depends" || fail "Depends lacks $1 ($2): $(field Depends)"
+      }
+      needs libqt6widgets6 "Qt widgets"
+      needs fonts-ipafont-gothic "the window font"
+      dpkg-deb -c "$deb" | awk '$2 != "root/root" { bad = 1; print } END { exit bad }' >&2 ||
+        fail "files not owned by root"
+      dpkg -x "$deb" "$scratch/root"
+      check_tree "$scratch/root" /usr
+      bin=$scratch/root/usr/bin/orvelt
+      if readelf -S -W "$bin" 2>/dev/null | grep -q '\.symtab'; then
+        fail "the program in the package is not stripped"
+      fi
+
+      # Whoever holds, on this machine, each library the program links, the X11 platform
+      # plugin and Qt's Japanese texts must be among the dependencies.
+      patterns=()
+      while read -r lib; do
+        path=$(ldd "$bin" | awk -v l="$lib" '$1 == l && $2 == "=>" { print $3 }')
+        [[ -n "$path" ]] || { fail "ldd finds no $lib"; continue; }
+        path=$(realpath "$path")
+        patterns+=("*/$(basename "$(dirname "$path")")/$(basename "$path")")
+      done < <(objdump -p "$bin" | awk '$1 == "NEEDED" { print $2 }')
+      ((${#patterns[@]} >= 3)) || fail "objdump finds too few libraries: ${patterns[*]}"
+      patterns+=("*/qt6/plugins/platforms/libqxcb.so" "*/qt6/translations/qtbase_ja.qm")
+      mapfile -t owned < <(dpkg -S "${patterns[@]}" 2>/dev/null || true)
+      for pattern in "${patterns[@]}"; do
+        found=0
+        for line in "${owned[@]}"; do
+          # "package[:arch][, package[:arch]...]: path"
+          [[ "${line#*: }" == $pattern ]] || continue
+          found=1
+          for owner in $(tr ',' ' ' <<<"${line%%: *}"); do needs "${owner%%:*}" "$pattern"; done
+        done
+        ((found)) || fail "no installed package holds $pattern"
+      done
+    fi
+    ;;
+  *)
+    echo "unknown mode $mode" >&2
+    exit 2
+    ;;
+esac
+
+if ((failures)); then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "all checks passed"
