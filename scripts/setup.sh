@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n
   fonts-ipafont-gothic
   libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool xclip imagemagick
 )
 
