@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n
   fonts-ipafont-gothic
   libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool xclip imagemagick desktop-file-utils
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0 python3-xlib python3-pil
 )
