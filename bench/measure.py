@@ -179,7 +179,9 @@ class Desk:
             if left <= 0 or proc.poll() is not None:
                 end(proc)
                 raise RuntimeError(f"{argv[0]}: no main window mapped")
-            select.select([self.x.display.socket], [], [], min(left, 0.5))
+            # Events read while waiting for a reply are already queued: the socket stays quiet.
+            if not self.x.pending_events():
+                select.select([self.x.display.socket], [], [], min(left, 0.5))
             now = time.monotonic()  # before any reply is asked for
             events = []
             while self.x.pending_events():
