@@ -9,6 +9,10 @@
 #include <QLibraryInfo>
 #include <QPushButton>
 #include <QTranslator>
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "bench/full_grid.h"
 #include "graph/face.h"
@@ -73,6 +77,9 @@ void BM_ComputeCommand(benchmark::State& state) {
   form1.RadioGroup1->SetItemIndex(static_cast<int>(orvelt::FitModel::Quadratic));
   form1.RadioGroup2->SetItemIndex(1);
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+  // The first command also loads the picture's fonts; the user meets that once.
+  form1.Button1->click();
+  WaitForPaint(counter, counter.paints);
 
   for (auto _ : state) {
     // The user clicks in the main window, which is active again by then.
@@ -92,11 +99,7 @@ void BM_ComputeCommand(benchmark::State& state) {
   if (form1.Label5->text() != QStringLiteral("data : 19 組"))
     state.SkipWithError("the command did not fit the grids");
 }
-BENCHMARK(BM_ComputeCommand)
-    ->Unit(benchmark::kMicrosecond)
-    ->MinTime(0.5)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ComputeCommand)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -104,6 +107,19 @@ BENCHMARK(BM_ComputeCommand)
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  // Nine repetitions of half a second each unless the command line says otherwise.
+  std::vector<char*> args(argv, argv + argc);
+  std::string repetitions = "--benchmark_repetitions=9", minTime = "--benchmark_min_time=0.5",
+              aggregates = "--benchmark_report_aggregates_only=true";
+  for (std::string* flag : {&repetitions, &minTime, &aggregates}) {
+    const std::string name = flag->substr(0, flag->find('=') + 1);
+    if (std::none_of(args.begin() + 1, args.end(),
+                     [&](const char* a) { return std::string_view(a).starts_with(name); }))
+      args.insert(args.begin() + 1, flag->data());
+  }
+  argc = static_cast<int>(args.size());
+  args.push_back(nullptr);
+  argv = args.data();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   QApplication app(argc, argv);
