@@ -5,6 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j 2 --target orvelt minimal_window bench_command
-echo "load before: $(uptime)"
+cmake --build build -j 2 --target orvelt minimal_window label_window bench_command
 /usr/bin/python3 bench/measure.py --build build "$@"
