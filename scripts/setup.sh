@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config
-  qt6-base-dev qt6-translations-l10n
+  qt6-base-dev qt6-translations-l10n libfontconfig-dev
   fonts-ipafont-gothic
   libbenchmark-dev
   xvfb xauth xdotool xclip imagemagick
