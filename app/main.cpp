@@ -3,6 +3,8 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 
 #include "app/desktop.h"
 #include "graph/face.h"
@@ -27,6 +29,9 @@ int main(int argc, char* argv[]) {
     std::fputs("orvelt: no display to open the window on (DISPLAY is not set)\n", stderr);
     return 1;
   }
+  // Fontconfig parses its configuration on first use, which the window's first text would wait
+  // for; a second core does it while Qt connects to the display and loads its plugins.
+  std::jthread fontconfig([] { FcInit(); });
   // The windows keep their pixel layout at any screen resolution.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication app(argc, argv);
@@ -38,6 +43,8 @@ int main(int argc, char* argv[]) {
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QApplication::installTranslator(&qtJapanese);
   }
+
+  fontconfig.join();
 
   orvelt::DataStore store;
   orvelt::QtDesktop desktop;

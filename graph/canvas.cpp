@@ -29,9 +29,7 @@ Canvas::Canvas(QImage& image) : image_(image) {
 }
 
 void Canvas::SetFontSize(int points) {
-  if (points == points_) return;
   points_ = points;
-  font_.reset();
 }
 
 int Canvas::FontPixels() const {
@@ -133,17 +131,23 @@ void Canvas::Ellipse(int x1, int y1, int x2, int y2) {
   Changed();
 }
 
+const Canvas::Face& Canvas::CurrentFace() {
+  for (const Face& face : faces_)
+    if (face.points == points_) return face;
+  QFont font = JapaneseFont(FontPixels(), true);
+  const int ascent = QFontMetrics(font).ascent();
+  faces_.push_back(Face{points_, font, ascent});
+  return faces_.back();
+}
+
 void Canvas::TextOut(int x, int y, const QString& text) {
-  if (!font_) {
-    font_ = JapaneseFont(FontPixels(), true);
-    ascent_ = QFontMetrics(*font_).ascent();
-  }
+  const Face& face = CurrentFace();
   QPainter painter(&image_);
-  painter.setFont(*font_);
+  painter.setFont(face.font);
   painter.setPen(QColor(Qt::black));
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setBackground(QColor(brush_));
-  painter.drawText(QPoint(x, y + ascent_), text);
+  painter.drawText(QPoint(x, y + face.ascent), text);
   painter.end();
   Changed();
 }

@@ -9,7 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <optional>
+#include <vector>
 
 namespace orvelt {
 
@@ -67,10 +67,17 @@ class Canvas {
   QRgb pen_ = qRgb(0, 0, 0);
   QRgb brush_ = qRgb(255, 255, 255);
   int x_ = 0, y_ = 0;  // current position
+  // The face of one text size; made on the first text at that size, since a font needs the
+  // application object, and kept: every graph switches sizes four times.
+  struct Face {
+    int points;
+    QFont font;
+    int ascent;
+  };
+  const Face& CurrentFace();
+
   int points_ = 9;
-  // Made on the first text after a size change, since a font needs the application object.
-  std::optional<QFont> font_;
-  int ascent_ = 0;
+  std::vector<Face> faces_;
   std::function<void()> changed_;
 };
 

@@ -15,7 +15,16 @@ PictureView::PictureView(const QImage& image, QWidget* parent) : QWidget(parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void PictureView::PictureChanged() {
+  // A graph is a thousand drawings, and each update() costs a walk up to the window; the first
+  // one until the next paint is enough. A hidden view paints whole when shown.
+  if (repaintAsked_) return;
+  repaintAsked_ = true;
+  update();
+}
+
 void PictureView::paintEvent(QPaintEvent*) {
+  repaintAsked_ = false;
   QPainter(this).drawImage(QPoint(0, 0), image_);
 }
 
@@ -45,7 +54,7 @@ TForm2::TForm2(QWidget* parent)
 }
 
 void TForm2::FormCreate() {
-  canvas_.SetChangedHandler([this] { Image1->update(); });
+  canvas_.SetChangedHandler([this] { Image1->PictureChanged(); });
   orvelt::BlankGraphPicture(canvas_);
 }
 

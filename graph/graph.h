@@ -14,11 +14,15 @@ class PictureView : public QWidget {
  public:
   PictureView(const QImage& image, QWidget* parent);
 
+  // The picture has changed: the view repaints once, however many drawings came before.
+  void PictureChanged();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   const QImage& image_;
+  bool repaintAsked_ = false;
 };
 
 }  // namespace orvelt
