@@ -50,7 +50,7 @@ GRAPH_TITLE = "Orvelt Ver. 1.10"
 # Qt's file dialog is far wider than any of the program's message boxes.
 FILE_DIALOG_MIN_WIDTH = 500
 
-CONTROL_ROLES = {"push button", "radio button", "check box", "table"}
+CONTROL_ROLES = {"push button", "radio button", "check box", "text"}
 
 Window = collections.namedtuple("Window", "id title x y width height is_file_dialog")
 
@@ -147,7 +147,7 @@ class Watched:
         return None
 
     def controls(self):
-        """Screen rectangles of the main window's buttons, choices and grids."""
+        """Screen rectangles of the main window's buttons, choices and text fields."""
         if self._controls is None:
             found = []
 
@@ -280,7 +280,7 @@ class Monkey:
             self.log.append(f"char {ch}")
             self.unicode_key(ch)
         elif r < 0.15:
-            # Whole numbers, so that computes also succeed and draw.
+            # Valid numbers, so that computes also succeed and draw.
             text = self.rng.choice(["", "-"]) + str(self.rng.choice(
                 [self.rng.randrange(100), round(self.rng.uniform(-50, 50), 2),
                  f"{self.rng.randrange(1, 9)}e{self.rng.randrange(-40, 40)}"]))
