@@ -1,13 +1,10 @@
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <thread>
 
 #include "app/desktop.h"
-#include "graph/face.h"
 #include "graph/graph.h"
 #include "ui/main.h"
 
@@ -35,14 +32,7 @@ int main(int argc, char* argv[]) {
   // The windows keep their pixel layout at any screen resolution.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication app(argc, argv);
-  QApplication::setApplicationName(orvelt::kAppTitle);
-  QApplication::setStyle(QStringLiteral("Windows"));
-  QApplication::setFont(orvelt::JapaneseFont(12));
-  QTranslator qtJapanese;
-  if (qtJapanese.load(QStringLiteral("qtbase_ja"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtJapanese);
-  }
+  orvelt::ConfigureApplication();
 
   fontconfig.join();
 

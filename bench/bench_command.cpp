@@ -6,16 +6,13 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QPushButton>
-#include <QTranslator>
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "bench/full_grid.h"
-#include "graph/face.h"
 #include "graph/graph.h"
 #include "ui/controls.h"
 #include "ui/datagrid.h"
@@ -123,14 +120,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   QApplication app(argc, argv);
-  QApplication::setApplicationName(orvelt::kAppTitle);
-  QApplication::setStyle(QStringLiteral("Windows"));
-  QApplication::setFont(orvelt::JapaneseFont(12));
-  QTranslator qtJapanese;
-  if (qtJapanese.load(QStringLiteral("qtbase_ja"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtJapanese);
-  }
+  orvelt::ConfigureApplication();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

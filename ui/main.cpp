@@ -6,10 +6,12 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTranslator>
 
 #include "app/errors.h"
 #include "app/help.h"
@@ -55,6 +57,17 @@ QString RowLabel(int row) {
 }
 
 }  // namespace
+
+void orvelt::ConfigureApplication() {
+  QApplication::setApplicationName(kAppTitle);
+  QApplication::setStyle(QStringLiteral("Windows"));
+  QApplication::setFont(JapaneseFont(12));
+  static QTranslator qtJapanese;
+  if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtJapanese);
+  }
+}
 
 TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

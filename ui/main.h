@@ -19,6 +19,10 @@ namespace orvelt {
 class DataGrid;
 class EtchedRule;
 class RadioGroup;
+
+// The application-wide settings the windows are laid out for: name, classic style, the
+// Japanese face and Qt's own texts in Japanese. Call once the application object exists.
+void ConfigureApplication();
 }  // namespace orvelt
 
 class TForm1 : public QMainWindow {
