@@ -23,37 +23,21 @@ import json
 import os
 import re
 import select
-import shutil
-import signal
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
 from Xlib import X, display as xdisplay
+
+sys.dont_write_bytecode = True  # nothing of a run lands in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from harness import Session, wait_for  # noqa: E402
 
 MAIN_TITLE = re.compile(r"^オルヴェルト Ver\. ")
 GRAPH_TITLE = re.compile(r"^Orvelt Ver\. ")
 TIMEOUT = 20.0
 SETTLE = 1.0  # after mapping, before the peak is read: first paints and deferred work
-
-# A session bus with no service files: nothing is activated on it, so Qt's accessibility bridge
-# finds no accessibility bus and stays off, as on a desktop without assistive technology.
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir={runtime}</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
-
 
 def vm_hwm_kib(pid):
     with open(f"/proc/{pid}/status") as f:
@@ -63,67 +47,15 @@ def vm_hwm_kib(pid):
     raise RuntimeError(f"no VmHWM for {pid}")
 
 
-class Desk:
-    """A private Xvfb and session bus, torn down on exit; programs run in a scratch HOME."""
+class Desk(Session):
+    """The harness's private Xvfb without accessibility, watching the root for mapped windows."""
 
-    def __enter__(self):
-        self.procs = []
-        self.tmp = tempfile.mkdtemp(prefix="orvelt-bench-")
-        try:
-            self._start()
-        except BaseException:
-            self.close()
-            raise
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-        return False
-
-    def _spawn(self, argv, **kw):
-        proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL, start_new_session=True, **kw)
-        self.procs.append(proc)
-        return proc
+    def __init__(self):
+        super().__init__(accessibility=False)
 
     def _start(self):
-        home, runtime = os.path.join(self.tmp, "home"), os.path.join(self.tmp, "runtime")
-        for d in (home, runtime):
-            os.makedirs(d, mode=0o700)
-        r, w = os.pipe()
-        self._spawn(["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-dpi", "96",
-                     "-nolisten", "tcp", "-noreset"], pass_fds=(w,),
-                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        number = b""
-        deadline = time.monotonic() + TIMEOUT
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            if select.select([r], [], [], 0.1)[0]:
-                chunk = os.read(r, 32)
-                if not chunk:
-                    break
-                number += chunk
-        os.close(r)
-        if not number.strip():
-            raise RuntimeError("Xvfb did not start")
-        self.display_name = ":" + number.decode().strip()
-
-        config = os.path.join(self.tmp, "bus.conf")
-        with open(config, "w") as f:
-            f.write(BUS_CONFIG.format(runtime=runtime))
-        bus = self._spawn(["dbus-daemon", f"--config-file={config}", "--nofork", "--nopidfile",
-                           "--print-address=1"], stdout=subprocess.PIPE,
-                          stderr=subprocess.DEVNULL)
-        if not select.select([bus.stdout], [], [], TIMEOUT)[0]:
-            raise RuntimeError("dbus-daemon did not start")
-        address = bus.stdout.readline().decode().strip()
-
-        keep = ("PATH", "USER", "LOGNAME", "SHELL", "TZ")
-        self.env = {k: os.environ[k] for k in keep if k in os.environ}
-        self.env.update(DISPLAY=self.display_name, HOME=home, XDG_RUNTIME_DIR=runtime,
-                        LANG="C.UTF-8", DBUS_SESSION_BUS_ADDRESS=address,
-                        QT_QPA_PLATFORM="xcb")
-        self.workdir = home
-        self.x = xdisplay.Display(self.display_name)
+        super()._start()
+        self.x = xdisplay.Display(self.display)
         self.root = self.x.screen().root
         self.root.change_attributes(event_mask=X.SubstructureNotifyMask)
         self.x.sync()
@@ -137,16 +69,7 @@ class Desk:
             except Exception:
                 pass
             self.x = None
-        for proc in reversed(self.procs):
-            end(proc)
-        shutil.rmtree(self.tmp, ignore_errors=True)
-
-    def tool(self, *argv, input=None):
-        done = subprocess.run(argv, env=self.env, input=input, capture_output=True,
-                              timeout=TIMEOUT, cwd=self.workdir)
-        if done.returncode != 0:
-            raise RuntimeError(f"{' '.join(argv)}: {done.stderr.decode(errors='replace')}")
-        return done.stdout
+        super().close()
 
     # -- windows
 
@@ -171,14 +94,13 @@ class Desk:
         `want` top-level windows of it have mapped, the first of them titled `title`."""
         self.drain()
         start = time.monotonic()
-        proc = self._spawn(argv, env=self.env, cwd=self.workdir,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        proc = self._spawn(argv, env=self.env, stdout=subprocess.DEVNULL)
         mapped, main = {}, None
         deadline = start + TIMEOUT
         while main is None or len(mapped) < want:
             left = deadline - time.monotonic()
             if left <= 0 or proc.poll() is not None:
-                end(proc)
+                self.end_process(proc)
                 raise RuntimeError(f"{argv[0]}: no main window mapped")
             # Events read while waiting for a reply are already queued: the socket stays quiet.
             if not self.x.pending_events():
@@ -197,21 +119,6 @@ class Desk:
         return proc, start, main, mapped
 
 
-def end(proc):
-    if proc.poll() is None:
-        try:
-            os.killpg(proc.pid, signal.SIGTERM)
-        except ProcessLookupError:
-            pass
-        try:
-            proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            os.killpg(proc.pid, signal.SIGKILL)
-            proc.wait(timeout=5)
-    if proc.stdout:
-        proc.stdout.close()
-
-
 def start_up(desk, argv, title, want):
     """One launch: (milliseconds to the main window's MapNotify, VmHWM KiB once settled)."""
     proc, start, main, mapped = desk.launch_and_wait_map(argv, title, want)
@@ -220,7 +127,7 @@ def start_up(desk, argv, title, want):
         time.sleep(SETTLE)
         return millis, vm_hwm_kib(proc.pid)
     finally:
-        end(proc)
+        desk.end_process(proc)
 
 
 def full_grids():
@@ -232,70 +139,49 @@ def full_grids():
     return g1, g2
 
 
-def wait_until(condition, what, timeout=TIMEOUT):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        if time.monotonic() > deadline:
-            raise TimeoutError(f"timed out waiting for {what}")
-        time.sleep(0.01)
-
-
-def focused(desk):
-    return int(desk.tool("xdotool", "getwindowfocus", "-f").split()[0])
-
-
 def after_computes(desk, program, computes):
     """VmHWM KiB of the program after `computes` compute commands on full grids with series 2
     plotted and a ±1s band, each waited for; the last result is checked from outside."""
     proc, _, main, mapped = desk.launch_and_wait_map([program], MAIN_TITLE, want=2)
     try:
         graph = next(w for w in mapped if w != main and GRAPH_TITLE.search(desk.title(w)))
-        wait_until(lambda: focused(desk) == main, "the main window's focus")
+        wait_for(lambda: desk.focused_window() == main, TIMEOUT, "the main window's focus")
         g1, g2 = full_grids()
         type_keys = ["xdotool", "type", "--delay", "4", "--"]
         # The Enter walk goes x, y, next row's x; the grid's editor holds the focus at start.
         for grid in (g1, g2):
             for x, y in grid:
-                desk.tool(*type_keys, x)
-                desk.tool("xdotool", "key", "Return")
-                desk.tool(*type_keys, y)
-                desk.tool("xdotool", "key", "Return")
-            desk.tool("xdotool", "key", "Tab")  # to the second grid, then to the check box
+                desk.tool([*type_keys, x])
+                desk.key("Return")
+                desk.tool([*type_keys, y])
+                desk.key("Return")
+            desk.key("Tab")  # to the second grid, then to the check box
         # Tick series 2, the third formula, then the first band.
-        desk.tool("xdotool", "key", "--delay", "30", "space", "Tab", "Down", "Down", "Tab",
-                  "Down")
-        geometry = desk.x.create_resource_object("window", main).get_geometry()
-        origin = desk.x.create_resource_object("window", main).translate_coords(desk.root, 0, 0)
+        desk.key("space", "Tab", "Down", "Down", "Tab", "Down")
+        window = desk.geometry(main)
         # The button sits at 336,320 (75 x 25) of the 377 rows high client area below the menus.
-        bx = -origin.x + 336 + 37
-        by = -origin.y + geometry.height - 377 + 320 + 12
+        bx = window.x + 336 + 37
+        by = window.y + window.height - 377 + 320 + 12
         for _ in range(computes):
-            desk.tool("xdotool", "windowfocus", "--sync", str(main))
-            wait_until(lambda: focused(desk) == main, "the main window's focus")
-            desk.tool("xdotool", "mousemove", str(bx), str(by), "click", "1")
+            desk.focus(main)
+            wait_for(lambda: desk.focused_window() == main, TIMEOUT, "the main window's focus")
+            desk.click_screen(bx, by)
             # The command ends by activating the graph window; a refusal shows a box instead.
-            wait_until(lambda: focused(desk) == graph, "the compute command to finish")
+            wait_for(lambda: desk.focused_window() == graph, TIMEOUT, "the compute command to finish")
         time.sleep(SETTLE)
         peak = vm_hwm_kib(proc.pid)
         check_result(desk, main)
         return peak
     finally:
-        end(proc)
+        desk.end_process(proc)
 
 
 def copied(desk, main, key, target):
     """What the program puts on the clipboard for the Edit menu item `key`, as bytes."""
-    desk.tool("xdotool", "windowfocus", "--sync", str(main))
-    desk.tool("xdotool", "key", "--delay", "30", "alt+e", key)
-    deadline = time.monotonic() + TIMEOUT
-    while True:
-        done = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target],
-                              env=desk.env, capture_output=True, timeout=TIMEOUT)
-        if done.returncode == 0 and done.stdout:
-            return done.stdout
-        if time.monotonic() > deadline:
-            raise TimeoutError(f"nothing of type {target} on the clipboard")
-        time.sleep(0.05)
+    desk.clear_clipboard()
+    desk.focus(main)
+    desk.key("alt+e", key)
+    return desk.clipboard(target, TIMEOUT)
 
 
 def check_result(desk, main):

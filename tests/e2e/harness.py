@@ -36,6 +36,19 @@ from dataclasses import dataclass, field
 DEFAULT_TIMEOUT = 10.0
 _POLL = 0.02
 _MARKER = "ORVELT_E2E_SESSION"  # lets the teardown find what the buses started on their own
+_BARE_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir={runtime}</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
 # The AT-SPI bindings come with Debian's interpreter, whichever one runs the tests.
 _DEBIAN_PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
 
@@ -199,10 +212,13 @@ class Session:
     Use it as a context manager. ``env`` is the environment for programs run inside it;
     ``home`` and ``workdir`` are scratch folders (``workdir`` is the programs' current folder);
     ``display`` is the X display name, e.g. ":3". Everything started here is ended on exit.
+    With ``accessibility=False`` the bus offers no services and programs keep Qt's accessibility
+    bridge off, as on a desktop without assistive technology (for measuring).
     """
 
-    def __init__(self, screen=(1024, 768), dpi=96, keep_files=False):
+    def __init__(self, screen=(1024, 768), dpi=96, keep_files=False, accessibility=True):
         self.screen = screen
+        self.accessibility = accessibility
         self.dpi = dpi
         self.keep_files = keep_files
         self._procs = []  # (Popen, own process group)
@@ -265,17 +281,27 @@ class Session:
             "LANG": "C.UTF-8",
         })
         # The session bus; AT-SPI's bus launcher and registry are activated on it when asked.
+        # Without accessibility it has no services at all, so Qt's bridge finds no accessibility
+        # bus and stays off, as on a desktop without assistive technology.
         bus_env = dict(env, **{_MARKER: self.tmpdir})
+        if self.accessibility:
+            config = ["--session", f"--address=unix:dir={runtime}"]
+        else:
+            path = os.path.join(self.tmpdir, "bus.conf")
+            with open(path, "w") as f:
+                f.write(_BARE_BUS_CONFIG.format(runtime=runtime))
+            config = [f"--config-file={path}"]
         dbus = self._spawn(
-            ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1",
-             f"--address=unix:dir={runtime}"],
+            ["dbus-daemon", *config, "--nofork", "--nopidfile", "--print-address=1"],
             env=bus_env, stdout=subprocess.PIPE, log="dbus.log")
         line = self._read_line(dbus.stdout, "the D-Bus address")
         env["DBUS_SESSION_BUS_ADDRESS"] = line
 
         # Programs: the real X server, and Qt's accessibility bridge on even without a screen
         # reader asking for it.
-        self.env = dict(env, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        self.env = dict(env, QT_QPA_PLATFORM="xcb")
+        if self.accessibility:
+            self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         self.tool_env = dict(env)
 
         from Xlib import display as xdisplay  # python3-xlib
@@ -333,13 +359,14 @@ class Session:
                 pass
         # Newest first: programs, then the bus, then the X server.
         for proc in reversed(self._procs):
-            self._end_group(proc)
+            self.end_process(proc)
         self._end_marked()
         if getattr(self, "tmpdir", None) and not self.keep_files:
             shutil.rmtree(self.tmpdir, ignore_errors=True)
 
     @staticmethod
-    def _end_group(proc):
+    def end_process(proc):
+        """Ends a process started here and its process group: SIGTERM, then SIGKILL."""
         for sig, wait in ((signal.SIGTERM, 3), (signal.SIGKILL, 3)):
             try:
                 os.killpg(proc.pid, sig)
