@@ -41,9 +41,6 @@ int main(int argc, char* argv[]) {
   TForm1 form1(store, desktop);
   TForm2 form2;
   form1.SetGraphWindow(&form2);
-  form1.show();
-  // The main window opens in front of the graph window, with the keyboard focus.
-  form1.raise();
-  form1.activateWindow();
+  form1.Open();
   return app.exec();
 }

@@ -56,9 +56,7 @@ void BM_ComputeCommand(benchmark::State& state) {
   TForm1 form1(store, desktop);
   TForm2 form2;
   form1.SetGraphWindow(&form2);
-  form1.show();
-  form1.raise();
-  form1.activateWindow();
+  form1.Open();
   PaintCounter counter;
   form2.Image1->installEventFilter(&counter);
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();

@@ -89,6 +89,12 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
   resize(kClientWidth, menuBar()->heightForWidth(kClientWidth) + kClientHeight);
 }
 
+void TForm1::Open() {
+  show();
+  raise();
+  activateWindow();
+}
+
 void TForm1::BuildControls() {
   auto* client = new QWidget(this);
   setCentralWidget(client);

@@ -34,6 +34,8 @@ class TForm1 : public QMainWindow {
 
   // The graph window, created after this one.
   void SetGraphWindow(TForm2* form2) { Form2 = form2; }
+  // Shows the window in front of the graph window, with the keyboard focus.
+  void Open();
 
   orvelt::EtchedRule* Bevel4;
   QGroupBox* GroupBox1;

@@ -23,9 +23,7 @@ struct Program {
   Program() {
     form1.SetGraphWindow(&form2);
     form1.move(60, 40);
-    form1.show();
-    form1.raise();
-    form1.activateWindow();
+    form1.Open();
   }
 
   void Fill(std::initializer_list<Row> rows, DataGrid* grid = nullptr) {
