@@ -40,7 +40,7 @@ TIMEOUT = 20.0
 SETTLE = 1.0  # after mapping, before the peak is read: first paints and deferred work
 
 def vm_hwm_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
+    with open(f"/proc/{pid}/status", encoding="ascii") as f:
         for line in f:
             if line.startswith("VmHWM:"):
                 return int(line.split()[1])
@@ -202,7 +202,7 @@ median = statistics.median
 
 
 def load():
-    with open("/proc/loadavg") as f:
+    with open("/proc/loadavg", encoding="ascii") as f:
         return " ".join(f.read().split()[:3])
 
 

@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTranslator>
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
 
 #include "app/errors.h"
 #include "app/help.h"
@@ -59,6 +62,10 @@ QString RowLabel(int row) {
 }  // namespace
 
 void orvelt::ConfigureApplication() {
+  // Qt's texts are UTF-8 whatever the locale, but Xlib encodes the window titles it sets for
+  // older window managers in the locale's character set: without a UTF-8 locale (env -i, bare
+  // containers) "オルヴェルト" would arrive there as Latin-1 debris. Numbers keep their own locale.
+  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
   QApplication::setApplicationName(kAppTitle);
   QApplication::setStyle(QStringLiteral("Windows"));
   QApplication::setFont(JapaneseFont(12));

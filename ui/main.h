@@ -21,7 +21,8 @@ class EtchedRule;
 class RadioGroup;
 
 // The application-wide settings the windows are laid out for: name, classic style, the
-// Japanese face and Qt's own texts in Japanese. Call once the application object exists.
+// Japanese face, Qt's own texts in Japanese and UTF-8 characters for Xlib. Call once the
+// application object exists (it sets the process locale from the environment).
 void ConfigureApplication();
 }  // namespace orvelt
 

@@ -213,12 +213,16 @@ class Session:
     ``home`` and ``workdir`` are scratch folders (``workdir`` is the programs' current folder);
     ``display`` is the X display name, e.g. ":3". Everything started here is ended on exit.
     With ``accessibility=False`` the bus offers no services and programs keep Qt's accessibility
-    bridge off, as on a desktop without assistive technology (for measuring).
+    bridge off, as on a desktop without assistive technology (for measuring). With
+    ``bare=True`` programs get nothing but DISPLAY, HOME and PATH, as from ``env -i``: no
+    locale, no session bus, no accessibility.
     """
 
-    def __init__(self, screen=(1024, 768), dpi=96, keep_files=False, accessibility=True):
+    def __init__(self, screen=(1024, 768), dpi=96, keep_files=False, accessibility=True,
+                 bare=False):
         self.screen = screen
-        self.accessibility = accessibility
+        self.accessibility = accessibility and not bare
+        self.bare = bare
         self.dpi = dpi
         self.keep_files = keep_files
         self._procs = []  # (Popen, own process group)
@@ -288,7 +292,7 @@ class Session:
             config = ["--session", f"--address=unix:dir={runtime}"]
         else:
             path = os.path.join(self.tmpdir, "bus.conf")
-            with open(path, "w") as f:
+            with open(path, "w", encoding="utf-8") as f:
                 f.write(_BARE_BUS_CONFIG.format(runtime=runtime))
             config = [f"--config-file={path}"]
         dbus = self._spawn(
@@ -302,6 +306,9 @@ class Session:
         self.env = dict(env, QT_QPA_PLATFORM="xcb")
         if self.accessibility:
             self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        if self.bare:
+            self.env = {"DISPLAY": self.display, "HOME": self.home,
+                        "PATH": os.environ.get("PATH", "/usr/bin:/bin")}
         self.tool_env = dict(env)
 
         from Xlib import display as xdisplay  # python3-xlib
@@ -634,7 +641,7 @@ def _dump_accessible(pid, prune):
         app = desktop.get_child_at_index(i)
         try:
             if app is not None and app.get_process_id() == pid:
-                print(json.dumps(node(app, 0), ensure_ascii=False))
+                print(json.dumps(node(app, 0)))  # ASCII whatever the locale
                 return
         except Exception:
             continue

@@ -400,7 +400,7 @@ def use_session_bus(session):
     stubs = os.path.join(session.home, "bin")
     os.makedirs(stubs)
     viewer = os.path.join(stubs, "xdg-open")
-    with open(viewer, "w") as f:
+    with open(viewer, "w", encoding="utf-8") as f:
         f.write("#!/bin/sh\nexit 0\n")
     os.chmod(viewer, 0o755)
     session.env["PATH"] = stubs + os.pathsep + session.env.get("PATH", "/usr/bin:/bin")

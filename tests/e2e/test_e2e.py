@@ -172,9 +172,13 @@ BARE_LABELS = {"a": "a =", "b": "b =", "c": "c =", "n": "data :", "s": "標準�
 class ProgramTestCase(unittest.TestCase):
     """Starts the program in a fresh session; the main window has the focus."""
 
+    # The program gets nothing but DISPLAY, HOME and PATH: no locale, no session bus, so no
+    # accessibility tree either; such a test reads the program through X and the clipboard only.
+    BARE = False
+
     def setUp(self):
         self.assertTrue(PROGRAM and os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
-        self.s = Session()
+        self.s = Session(bare=self.BARE)
         self.s.__enter__()
         self.addCleanup(self.s.close)
         self.addCleanup(self.keep_evidence)
@@ -184,7 +188,8 @@ class ProgramTestCase(unittest.TestCase):
         # The program activates its main window itself; keys typed before the grid's editor
         # holds the focus would be lost.
         wait_for(lambda: self.s.focused_window() == self.main, what="the main window active")
-        wait_for(lambda: self.focused_node(), what="the keyboard focus in the main window")
+        if not self.BARE:
+            wait_for(lambda: self.focused_node(), what="the keyboard focus in the main window")
 
     def keep_evidence(self):
         result = getattr(getattr(self, "_outcome", None), "result", None)
@@ -199,7 +204,7 @@ class ProgramTestCase(unittest.TestCase):
             self.s.screenshot(base + ".png")
         except Exception as e:  # the evidence must not hide the failure
             print(f"no screenshot: {e}", file=sys.stderr)
-        with open(base + ".log", "w") as f:
+        with open(base + ".log", "w", encoding="utf-8") as f:
             f.write(self.app.output())
         print(f"\nscreen and program output kept in {base}.*", file=sys.stderr)
 
@@ -849,7 +854,77 @@ class DataFiles(ProgramTestCase):
         self.assertEqual(len(empty), 128)
 
 
-# ---- 5. the exit ------------------------------------------------------------------------------
+# ---- 5. no locale at all ------------------------------------------------------------------------
+
+class BareEnvironment(ProgramTestCase):
+    """Started as from `env -i`, the program still shows, copies, saves and opens Japanese text."""
+
+    BARE = True
+    ROWS = {1: ("1", "3", ""), 2: ("2", "5", ""), 3: ("4", "9", "")}
+    NOTE = {4: ("メモ", "測定", "")}
+    NAME = "測定データ１"
+
+    def click_compute_at(self):
+        # 回帰式計算 lies at (336, 320) of the client area, 75 x 25, below the menu bar.
+        g = self.s.geometry(self.main)
+        self.s.click(self.main, 336 + 37, g.height - 377 + 320 + 12)
+
+    def dialog(self, menu_keys, caption, name):
+        known = [self.main, self.graph]
+        self.menu(*menu_keys)
+        dialog = self.new_window(known)
+        self.assertEqual(self.s.window_title(dialog), caption)
+        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
+        self.s.key("ctrl+a")
+        self.s.type(name + "\n")
+        self.s.wait_gone(dialog)
+
+    def box(self, caption):
+        """Waits for a message box by its caption (an X title) and closes it with Return."""
+        known = [self.main, self.graph]
+        box = self.new_window(known)
+        self.assertEqual(self.s.window_title(box), caption)
+        wait_for(lambda: self.s.focused_window() == box, what="the box's focus")
+        self.s.key("Return")
+        self.s.wait_gone(box)
+
+    def test_japanese_texts_files_and_report_without_locale(self):
+        env = read_bytes(f"/proc/{self.app.pid}/environ").split(b"\0")
+        self.assertEqual(sorted(v.split(b"=")[0] for v in env if v),
+                         [b"DISPLAY", b"HOME", b"PATH"])
+        self.assertEqual(self.s.window_title(self.main), "オルヴェルト Ver. 1.11")
+        self.type_pairs(self.ROWS)
+        self.click_compute_at()
+        self.wait_computed()
+        labels, _ = result_labels(0, [(x, y) for x, y, _ in self.ROWS.values()])
+        self.assertEqual(self.copy_report(), report_bytes(0, labels, self.ROWS))
+
+        # Japanese typed into a cell comes back in the report, in the file and from the file.
+        self.s.focus(self.main)
+        self.s.key("Tab")  # from the clicked button back to the grid's cell in row 4
+        self.s.type("メモ\n測定\n")
+        rows = {**self.ROWS, **self.NOTE}
+        self.assertEqual(self.copy_report(), report_bytes(0, labels, rows))
+        self.dialog(("alt+f", "s", "1"), "名前を付けて保存", self.NAME)
+        path = os.path.join(self.s.workdir, self.NAME + ".ovt")
+        wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 0, what=path)
+        lines = ["ovt110"] + [t for r in range(1, 21) for t in rows.get(r, ("", "", ""))]
+        self.assertEqual(read_bytes(path), "".join(t + "\r\n" for t in lines).encode("cp932"))
+
+        self.menu("alt+e", "e", "a")
+        self.box("確認")
+        self.assertEqual(self.copy_report(), report_bytes(0, BARE_LABELS, {}))
+        self.dialog(("alt+f", "o", "1"), "開く", self.NAME)
+        self.assertEqual(self.copy_report(), report_bytes(0, BARE_LABELS, rows))
+
+        # The note in row 4 is no number: the compute stops with its box.
+        self.click_compute_at()
+        self.box("エラー")
+        self.menu("alt+f", "x")
+        self.assertEqual(self.app.wait_exit(timeout=10), 0)
+
+
+# ---- 6. the exit ------------------------------------------------------------------------------
 
 class Exit(ProgramTestCase):
     def test_exit_menu_item_ends_with_code_zero(self):

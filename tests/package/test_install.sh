@@ -32,8 +32,8 @@ check_tree() {
   local expected actual
   expected=$(printf '%s\n' "$prefix/bin/orvelt" "$prefix/share/applications/orvelt.desktop" \
     "$prefix/share/icons/hicolor/scalable/apps/orvelt.svg" \
-    "$prefix"/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/orvelt.png | sort)
-  actual=$(cd "$root" && find . ! -type d | sed 's|^\.||' | sort)
+    "$prefix"/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/orvelt.png | LC_ALL=C sort)
+  actual=$(cd "$root" && find . ! -type d | sed 's|^\.||' | LC_ALL=C sort)
   [[ "$actual" == "$expected" ]] ||
     fail "installed files differ (< missing, > unexpected):"$'\n'"$(diff <(echo "$expected") \
       <(echo "$actual") | grep '^[<>]' | sed 's/^/  /')"
@@ -54,7 +54,8 @@ check_tree() {
       'Exec=orvelt' 'Icon=orvelt' 'Terminal=false' 'Categories=Education;Science;Math;'; do
       grep -qxF "$line" "$desktop" || fail "$desktop lacks the line $line"
     done
-    grep -qP '^Comment\[ja\]=.*[\x{3040}-\x{30ff}\x{4e00}-\x{9fff}]' "$desktop" ||
+    # Code points in a pattern need a UTF-8 locale, whatever the caller's is.
+    LC_ALL=C.UTF-8 grep -qP '^Comment\[ja\]=.*[\x{3040}-\x{30ff}\x{4e00}-\x{9fff}]' "$desktop" ||
       fail "$desktop has no Japanese Comment[ja]"
   else
     fail "no $desktop"

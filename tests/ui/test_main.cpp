@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <clocale>
+#include <langinfo.h>
 
 #include "app/help.h"
 #include "graph/face.h"
@@ -154,6 +156,19 @@ class TestMain : public QObject {
     const QString family = QFontInfo(f.font()).family();
     QVERIFY2(JapaneseFamilies().contains(family), qPrintable(family));
     QVERIFY(QFontMetrics(f.font()).inFont(QChar(0x7CFB)));  // 系
+  }
+
+  // Started with no locale at all, the characters still go to Xlib as UTF-8 (window titles),
+  // while the numeric locale is left alone.
+  void charactersAreUtf8WithoutALocale() {
+    const QByteArray before = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C");
+    ConfigureApplication();
+    const QByteArray codeset = nl_langinfo(CODESET);
+    const QByteArray numeric = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_ALL, before.constData());
+    QCOMPARE(codeset, QByteArray("UTF-8"));
+    QCOMPARE(numeric, QByteArray("C"));
   }
 
   void tabOrder() {
