@@ -82,8 +82,10 @@ void FitCoefficients(DataStore& store, const FitSums& s, FitModel model) {
       const Ext P = Sxy * N - Sx * Sy, Q = Sx3 * N - Sx2 * Sx, R = Sx2 * N - Sx * Sx,
                 U = Sx2y * N - Sx2 * Sy, V = Sx4 * N - Sx2 * Sx2;
       if (store.UsedCount() >= 3) a = Store(Divide(P * Q - R * U, Q * Q - R * V));
-      // b from a·V + b·Q = U alone: with Q = 0 (x symmetric about 0) the command stops there.
-      b = Store(Divide(((Sx2 * Sx2 - Sx4 * N) * a + Sx2y * N) - Sx2 * Sy, Q));
+      // b from a·V + b·Q = U; when x are symmetric about 0, Q is 0 and that equation holds
+      // no b, so it comes from the other one, a·Q + b·R = P (R is 0 only with a single x).
+      b = Q != 0 ? Store(Divide(((Sx2 * Sx2 - Sx4 * N) * a + Sx2y * N) - Sx2 * Sy, Q))
+                 : Store(Divide(P - Q * a, R));
       c = Store(Divide((Sy - a * Sx2) - b * Sx, N));
       break;
     }

@@ -61,14 +61,18 @@ class TestFit : public QObject {
     Row("quadratic, two pairs and omitted rows",
         Grids({{1, "1", "1"}, {2, "7", "7", "Omit"}, {3, "3", "5"}, {4, "-4", "0", "x"}}), 2, "", 0,
         {"a =   0.00000", "b =   2.00000", "c =  -1.00000", "data : 2 組", "標準偏差 ="});
-    // x symmetric about 0 makes Q, b's denominator, 0: 0 / 0 where a is exact, else x / 0.
+    // x symmetric about 0 makes Q 0: b comes from the other eliminated equation.
     Row("quadratic, x symmetric about 0", Grids({{1, "-1", "1"}, {2, "0", "0"}, {3, "1", "1"}}), 2,
-        kInvalidOperationText, 0, kBare);
-    Row("quadratic, two pairs symmetric about 0", Grids({{1, "-2", "1"}, {2, "2", "5"}}), 2,
-        kInvalidOperationText, 0, kBare);
+        "", 0,
+        {"a =   1.00000", "b =   0.00000", "c =   0.00000", "data : 3 組", "標準偏差 =   0.00000"});
+    Row("quadratic, x from -2 to 2, y = x^2 + 1",
+        Grids({{1, "-2", "5"}, {2, "-1", "2"}, {3, "0", "1"}, {4, "1", "2"}, {5, "2", "5"}}), 2, "",
+        0, {"a =   1.00000", "b =   0.00000", "c =   1.00000", "data : 5 組", "標準偏差 =   0.00000"});
+    Row("quadratic, two pairs symmetric about 0", Grids({{1, "-2", "1"}, {2, "2", "5"}}), 2, "", 0,
+        {"a =   0.00000", "b =   1.00000", "c =   3.00000", "data : 2 組", "標準偏差 ="});
     Row("quadratic, x symmetric about 0, a rounded",
-        Grids({{1, "-2", "1"}, {2, "-1", "0"}, {3, "1", "0"}, {4, "2", "0"}}), 2, kZeroDivideText,
-        0, kBare);
+        Grids({{1, "-2", "1"}, {2, "-1", "0"}, {3, "1", "0"}, {4, "2", "0"}}), 2, "", 0,
+        {"a =   0.16667", "b =  -0.20000", "c =  -0.16667", "data : 4 組", "標準偏差 =   0.18257"});
     Row("quadratic without constant", Grids({{1, "1", "3"}, {2, "2", "10"}, {3, "-1", "1"}}), 3, "",
         0, {"a =   2.00000", "b =   1.00000", "", "data : 3 組", "標準偏差 =   0.00000"});
     Row("residuals", Grids({{1, "1", "1"}, {2, "2", "3"}, {3, "3", "2"}, {4, "4", "5"}}), 0, "", 0,
@@ -108,6 +112,8 @@ class TestFit : public QObject {
         kInvalidOperationText, 0, kBare);
     Row("quadratic, two distinct x symmetric",
         Grids({{1, "-1", "0"}, {2, "1", "1"}, {3, "1", "5"}}), 2, kInvalidOperationText, 0, kBare);
+    Row("quadratic, two distinct x, one of them twice",
+        Grids({{1, "-1", "1"}, {2, "1", "2"}, {3, "1", "3"}}), 2, kInvalidOperationText, 0, kBare);
     Row("same series-2 x widens the range",
         Grids({{1, "2", "1"}, {2, "2", "3"}}, {{1, "9", "9"}}, true), 3, kInvalidOperationText, 0,
         kBare);

@@ -383,6 +383,11 @@ class TextReport(ProgramTestCase):
                 5: ("4", "6e0", "")}
         self.check(2, rows)
 
+    def test_parabola_over_x_symmetric_about_zero(self):
+        # y = x^2 + x + 1 on x = -2..2, as designed experiments lay x out.
+        rows = {r: (str(x), str(x * x + x + 1), "") for r, x in enumerate(range(-2, 3), 1)}
+        self.check(2, rows, by_click=True)
+
     def test_parabola_through_origin_by_click(self):
         # y = 2x^2 - 3x; a leading blank is part of the number text and of the report.
         rows = {1: ("-1", "5", ""), 2: (" 1", "-1", ""), 3: ("2", "+2", ""), 4: ("3", "9", "")}
@@ -469,13 +474,13 @@ class InvalidCell(ProgramTestCase):
 class FailedArithmetic(ProgramTestCase):
     """A fit whose arithmetic fails ends in the general error box; the program goes on."""
 
-    def test_parabola_over_x_symmetric_about_zero(self):
-        rows = {1: ("-1", "1", ""), 2: ("0", "0", ""), 3: ("1", "1", "")}
+    def test_parabola_over_two_distinct_x(self):
+        rows = {1: ("-1", "1", ""), 2: ("1", "2", ""), 3: ("1", "3", "")}
         self.type_pairs(rows)
         self.choose_kind_from_grid(2)
         self.click_compute()
         box = self.app.wait_message_box("オルヴェルト")
-        # b's denominator is 0 and so is its numerator; the box adds a full stop.
+        # a's denominator is 0 and so is its numerator; the box adds a full stop.
         self.assertEqual(box.text, "不正な浮動小数点数演算命令.")
         self.assertEqual(box.buttons, ["OK"])
         self.assertEqual(self.icon_colour(box), "red")
