@@ -149,26 +149,36 @@ bool FileExists(const QString& path, FileSystem& files) {
   return files.Stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-QByteArray ReadWholeFile(const QString& path, FileSystem& files) {
-  const int fd = files.Open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0) Fail(errno);
-  QByteArray bytes;
-  int error = 0;
-  char buffer[1 << 16];
+InputFile::InputFile(const QString& path, FileSystem& files) : files_(files) {
+  fd_ = files_.Open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd_ < 0) Fail(errno);
+}
+
+InputFile::~InputFile() {
+  if (fd_ >= 0) files_.Close(fd_);
+}
+
+qsizetype InputFile::Read(QByteArray& bytes, qsizetype size) {
+  const qsizetype had = bytes.size();
+  bytes.resize(had + size);
   for (;;) {
-    const ssize_t n = files.Read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      bytes.append(buffer, n);
-    } else if (n == 0) {
-      break;
-    } else if (errno != EINTR) {
-      error = errno;
-      break;
+    const ssize_t n = files_.Read(fd_, bytes.data() + had, static_cast<size_t>(size));
+    if (n >= 0) {
+      bytes.resize(had + n);
+      return n;
     }
+    if (errno == EINTR) continue;
+    const int error = errno;
+    bytes.resize(had);
+    Close();
+    Fail(error);
   }
-  if (files.Close(fd) != 0) Fail(errno);
-  if (error != 0) Fail(error);
-  return bytes;
+}
+
+void InputFile::Close() {
+  const int fd = fd_;
+  fd_ = -1;
+  if (fd >= 0 && files_.Close(fd) != 0) Fail(errno);
 }
 
 void SaveWholeFile(const QString& path, QByteArrayView bytes, FileSystem& files) {

@@ -1,5 +1,5 @@
 #pragma once
-// Whole-file reading and saving for the data file commands. A failure throws CommandError with the
+// Reading and whole-file saving for the data file commands. A failure throws CommandError with the
 // text of IoErrorText, which the window shows in its general error box. The system calls go through
 // FileSystem, so that tests can make any of them fail (as root, permissions never do).
 
@@ -42,8 +42,25 @@ std::string IoErrorText(int error);
 // data files: opening one would fail or never end.
 bool FileExists(const QString& path, FileSystem& files = SystemFileSystem());
 
-// The whole content of the file. When reading fails and closing fails too, the closing is reported.
-QByteArray ReadWholeFile(const QString& path, FileSystem& files = SystemFileSystem());
+// A file open for reading, read in the pieces the caller asks for, so that a reader takes no more
+// of a file than it needs. Every failure throws; when reading fails and closing fails too, the
+// closing is reported.
+class InputFile {
+ public:
+  InputFile(const QString& path, FileSystem& files = SystemFileSystem());
+  // Closes a file that Close did not, on the way out of a failure elsewhere.
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Up to `size` bytes appended to `bytes`, in one read: how many came, 0 at the end of the file.
+  qsizetype Read(QByteArray& bytes, qsizetype size);
+  void Close();
+
+ private:
+  FileSystem& files_;
+  int fd_ = -1;
+};
 
 // Replaces the file's content with `bytes`, or leaves everything as it was and throws:
 // - an existing target that cannot be opened for writing (read-only), or that is no regular file,

@@ -10,24 +10,32 @@
 #include <optional>
 
 #include "core/datastore.h"
+#include "files/fileio.h"
 
 namespace orvelt {
 
 inline constexpr char kMagicLine[] = "ovt110";
+
+// The most bytes that the 61 lines of a data file may take, line ends included, when read and so
+// when saved: 1 MiB. A full series of numbers takes a few hundred bytes; anything far beyond that
+// is some other file, and reading it whole could take all the machine's memory.
+inline constexpr qsizetype kMaxSeriesFileBytes = qsizetype{1} << 20;
 
 // Cell texts of one series' grid as [row][column], indexed like the grid: rows 1 to 20, columns
 // kColumnX, kColumnY and kColumnOmit. Row 0 and column 0 are the grid's headers and stay unused.
 using SeriesCells = std::array<std::array<QString, 4>, kRows + 1>;
 inline constexpr int kColumnX = 1, kColumnY = 2, kColumnOmit = 3;
 
-// The whole file, or the first cell in file order that holds a character Shift-JIS lacks; then
-// `bytes` is empty and nothing may be written.
+// The whole file; or the first cell in file order that holds a character Shift-JIS lacks, or a file
+// that would pass kMaxSeriesFileBytes (whichever comes first in file order): then `bytes` is empty
+// and nothing may be written.
 struct EncodedSeries {
   QByteArray bytes;
-  int badRow = 0;     // 1 to 20 when a cell cannot be saved
-  int badColumn = 0;  // then kColumnX, kColumnY or kColumnOmit
+  int badRow = 0;         // 1 to 20 when a cell cannot be saved
+  int badColumn = 0;      // then kColumnX, kColumnY or kColumnOmit
+  bool tooLarge = false;  // the cell texts are too long for one file
 
-  bool Ok() const { return badRow == 0; }
+  bool Ok() const { return badRow == 0 && !tooLarge; }
 };
 
 // Series 1 writes the Omit texts as the third lines; any other series number empty third lines.
@@ -38,14 +46,27 @@ EncodedSeries EncodeSeriesFile(const SeriesCells& cells, int series);
 // "保存できない文字があります\n\n系列２ Data No. 3 の y"; the column is named x, y or Omit.
 QString UnsavableCellText(int series, int row, int column);
 
+// The message for a series whose file would pass kMaxSeriesFileBytes:
+// "セルの文字が長すぎて保存できません\n\nファイルは 1048576 バイトまでです".
+QString OversizedSeriesText();
+
 // A first line (without its line end) is read when it is not below the magic line, compared byte by
 // byte as unsigned values, a proper prefix counting as below: "ovt110", "ovt1100", "ovt111", a
 // line starting with a byte from 0x80 are read; "", "ovt11", "ovt109", "OVT110" are not.
 bool AcceptsFirstLine(QByteArrayView line);
 
 // The cells of a file's lines 2 to 61, all three columns (the caller takes the ones its grid has);
-// nothing when the first line is refused. A line ends at LF or CR LF, a CR elsewhere is dropped;
-// missing lines read as empty texts and lines after line 61 are ignored.
+// nothing when the first line is refused or the 61 lines take more than kMaxSeriesFileBytes. A line
+// ends at LF or CR LF, a CR elsewhere is dropped; missing lines read as empty texts and lines after
+// line 61 are ignored.
 std::optional<SeriesCells> DecodeSeriesFile(QByteArrayView bytes);
+
+// DecodeSeriesFile of the file at `path`, which is read only as far as that needs: while the first
+// line is undecided, each read asks for no more bytes than the magic line has left to match, so
+// that most other files are refused after at most 6 bytes; after it, blocks up to the end of line 61,
+// and never more than kMaxSeriesFileBytes + 1 bytes in all. The file is closed before it returns.
+// Failures throw as InputFile's do.
+std::optional<SeriesCells> ReadSeriesFile(const QString& path,
+                                          FileSystem& files = SystemFileSystem());
 
 }  // namespace orvelt

@@ -1,4 +1,5 @@
-// Any bytes as a data file: read without fault; accepted by the ordering of its first line; every
+// Any bytes as a data file: read without fault; accepted by the ordering of its first line and the
+// size of its 61 lines; every
 // cell gives back its line's bytes; written and read again, the same cells.
 
 #include <cstdint>
@@ -24,16 +25,18 @@ constexpr int kLines = 1 + 3 * kRows;
   std::abort();
 }
 
-// The first kLines lines, split at LF with every CR dropped; missing lines are empty.
-std::vector<std::string> Lines(const uint8_t* data, size_t size) {
+// The first kLines lines, split at LF with every CR dropped; missing lines are empty. `taken` gets
+// the bytes they take in the file, line ends included.
+std::vector<std::string> Lines(const uint8_t* data, size_t size, std::size_t& taken) {
   std::vector<std::string> lines(kLines);
-  std::size_t line = 0;
-  for (std::size_t i = 0; i < size && line < lines.size(); ++i) {
+  std::size_t line = 0, i = 0;
+  for (; i < size && line < lines.size(); ++i) {
     if (data[i] == '\n')
       ++line;
     else if (data[i] != '\r')
       lines[line] += static_cast<char>(data[i]);
   }
+  taken = i;
   return lines;
 }
 
@@ -76,10 +79,13 @@ void CheckRoundTrip(const SeriesCells& cells, int series, qsizetype cellBytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArrayView bytes(data, static_cast<qsizetype>(size));
-  const std::vector<std::string> lines = Lines(data, size);
-  const bool readable = Readable(lines[0]);
-  if (orvelt::AcceptsFirstLine(QByteArray::fromStdString(lines[0])) != readable)
+  std::size_t taken = 0;
+  const std::vector<std::string> lines = Lines(data, size, taken);
+  const bool firstLineReadable = Readable(lines[0]);
+  if (orvelt::AcceptsFirstLine(QByteArray::fromStdString(lines[0])) != firstLineReadable)
     Fail("first line test");
+  const bool readable =
+      firstLineReadable && taken <= static_cast<std::size_t>(orvelt::kMaxSeriesFileBytes);
 
   const std::optional<SeriesCells> cells = orvelt::DecodeSeriesFile(bytes);
   if (cells.has_value() != readable) Fail(readable ? "readable file refused" : "file accepted");

@@ -497,7 +497,9 @@ void TForm1::SaveSeries(int series) {
     for (int c = 1; c < grid->ColCount(); ++c) cells[r][c] = grid->Cell(c, r);
   const EncodedSeries file = EncodeSeriesFile(cells, series);
   if (!file.Ok()) {
-    ShowError(UnsavableCellText(series, file.badRow, file.badColumn), 130);
+    ShowError(file.tooLarge ? OversizedSeriesText()
+                            : UnsavableCellText(series, file.badRow, file.badColumn),
+              130);
     return;
   }
   SaveWholeFile(name, file.bytes);
@@ -510,7 +512,7 @@ void TForm1::OpenSeries(int series) {
     ShowError(QStringLiteral("ファイルが見つかりません"), 135, true);
     return;
   }
-  const std::optional<SeriesCells> cells = DecodeSeriesFile(ReadWholeFile(name));
+  const std::optional<SeriesCells> cells = ReadSeriesFile(name);
   if (!cells) {
     ShowError(QStringLiteral("指定されたファイルは読めません"), 110, true);
     return;

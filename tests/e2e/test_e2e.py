@@ -13,6 +13,7 @@ import math
 import os
 import re
 import sys
+import time
 import unittest
 from fractions import Fraction
 
@@ -857,6 +858,78 @@ class DataFiles(ProgramTestCase):
         empty = self.file_bytes({})
         wait_for(lambda: read_bytes(path) == empty, what="the file overwritten")
         self.assertEqual(len(empty), 128)
+
+
+class LargeFiles(ProgramTestCase):
+    """Files of gigabytes chosen in the open dialog: answered at once, without the memory."""
+
+    ROWS = {1: ("1", "3", ""), 2: ("2", "5", ""), 3: ("4", "9", "")}
+    SIZE = 3 << 30  # sparse: no room taken on the disk
+    LIMIT = 100 << 20  # peak resident size allowed, bytes
+
+    def sparse(self, name, head):
+        path = os.path.join(self.s.workdir, name)
+        with open(path, "wb") as f:
+            f.write(head)
+            f.truncate(self.SIZE)
+        return path
+
+    def peak_resident(self):
+        with open(f"/proc/{self.app.pid}/status", encoding="ascii") as f:
+            line = next(line for line in f if line.startswith("VmHWM:"))
+        value, unit = line.split()[1:]
+        self.assertEqual(unit, "kB")
+        return int(value) * 1024
+
+    def open_refused(self, name, main):
+        known = [self.main, self.graph]
+        self.menu("alt+f", "o", "1")
+        dialog = self.new_window(known)
+        self.assertEqual(self.s.window_title(dialog), "開く")
+        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
+        self.s.key("ctrl+a")
+        self.s.type(name)
+        self.s.key("Return")
+        chosen = time.monotonic()
+        wait_for(lambda: self.s.windows("^エラー$", self.app.pid), timeout=30,
+                 what="the refusal", interval=0.01)
+        answered = time.monotonic() - chosen
+        self.assertLess(answered, 1.0, f"{name} answered after {answered:.2f} s")
+        box = self.app.wait_message_box("エラー")
+        self.assert_box(box, "エラー", "指定されたファイルは読めません", ["OK"],
+                        (main.x + 110, main.y + 150))
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+
+    def test_three_gigabytes_refused_at_once_and_the_program_works_on(self):
+        self.s.move(self.main, 40, 20)
+        main = self.s.geometry(self.main)
+        self.type_pairs(self.ROWS)
+        typed = report_bytes(0, BARE_LABELS, self.ROWS)
+        self.assertEqual(self.copy_report(), typed)
+
+        # A disk image: refused by its first line. A file that begins like a data file but holds
+        # no line end for gigabytes: refused at the bound. Neither changes a cell.
+        self.open_refused(os.path.basename(self.sparse("disk.img", b"")), main)
+        self.open_refused(os.path.basename(self.sparse("video.ovt", b"ovt110")), main)
+        self.assertLess(self.peak_resident(), self.LIMIT)
+        self.assertEqual(self.copy_report(), typed)
+
+        # A real data file opens after them, and computing works on it.
+        good = {1: ("1", "4", ""), 2: ("2", "7", ""), 3: ("3", "10", "")}
+        with open(os.path.join(self.s.workdir, "good.ovt"), "wb") as f:
+            f.write(DataFiles.file_bytes(good))
+        self.menu("alt+f", "o", "1")
+        dialog = self.new_window([self.main, self.graph])
+        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
+        self.s.key("ctrl+a")
+        self.s.type("good\n")
+        self.s.wait_gone(dialog)
+        self.click_compute()
+        self.wait_computed()
+        labels, _ = result_labels(0, [(x, y) for x, y, _ in good.values()])
+        self.assertEqual(self.copy_report(), report_bytes(0, labels, good))
+        self.assertLess(self.peak_resident(), self.LIMIT)
 
 
 # ---- 5. no locale at all ------------------------------------------------------------------------

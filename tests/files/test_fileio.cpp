@@ -15,7 +15,7 @@
 
 using orvelt::FileExists;
 using orvelt::IoErrorText;
-using orvelt::ReadWholeFile;
+using orvelt::InputFile;
 using orvelt::SaveWholeFile;
 
 namespace {
@@ -180,15 +180,42 @@ class TestFileIo : public QObject {
     QVERIFY(!FileExists(file + "/x.ovt"));
   }
 
-  void readWholeFile() {
+  // The file in reads of `piece` bytes, closed after the end.
+  static QByteArray ReadAll(const QString& path, qsizetype piece,
+                            orvelt::FileSystem& files = orvelt::SystemFileSystem()) {
+    InputFile file(path, files);
+    QByteArray bytes;
+    while (file.Read(bytes, piece) > 0) {
+    }
+    file.Close();
+    return bytes;
+  }
+
+  void inputFile() {
     QTemporaryDir dir;
     QByteArray bytes;
     for (int i = 0; i < 200000; ++i) bytes += static_cast<char>(i * 7 % 256);
     const QString path = dir.filePath("系列.ovt");
     QVERIFY(Write(path, bytes));
-    QCOMPARE(ReadWholeFile(path), bytes);
+    for (const qsizetype piece : {1, 6, 4096, 1 << 20}) QCOMPARE(ReadAll(path, piece), bytes);
     QVERIFY(Write(path, QByteArray()));
-    QCOMPARE(ReadWholeFile(path), QByteArray());
+    QCOMPARE(ReadAll(path, 10), QByteArray());
+  }
+
+  // Each read asks for what the caller asked, appends what came and tells how much.
+  void inputFileReadsAsAsked() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.ovt");
+    QVERIFY(Write(path, "abcdefgh"));
+    InputFile file(path);
+    QByteArray bytes = "x";
+    QCOMPARE(file.Read(bytes, 3), 3);
+    QCOMPARE(bytes, QByteArray("xabc"));
+    QCOMPARE(file.Read(bytes, 100), 5);
+    QCOMPARE(bytes, QByteArray("xabcdefgh"));
+    QCOMPARE(file.Read(bytes, 100), 0);
+    QCOMPARE(bytes, QByteArray("xabcdefgh"));
+    file.Close();
   }
 
   void readFailures() {
@@ -196,41 +223,51 @@ class TestFileIo : public QObject {
     const QString path = dir.filePath("a.ovt");
     QVERIFY(Write(path, kNew));
     const int descriptors = OpenDescriptors();
-    QCOMPARE(Failure([&] { ReadWholeFile(dir.filePath("missing.ovt")); }), kNotFound);
-    QCOMPARE(Failure([&] { ReadWholeFile(path + "/x.ovt"); }), kInvalidName);
-    QCOMPARE(Failure([&] { ReadWholeFile(dir.path()); }), kInvalidName);
+    QCOMPARE(Failure([&] { ReadAll(dir.filePath("missing.ovt"), 100); }), kNotFound);
+    QCOMPARE(Failure([&] { ReadAll(path + "/x.ovt", 100); }), kInvalidName);
+    QCOMPARE(Failure([&] { ReadAll(dir.path(), 100); }), kInvalidName);
     {
       FaultyFiles files;
       files.Fail(FaultyFiles::kOpen, EMFILE);
-      QCOMPARE(Failure([&] { ReadWholeFile(path, files); }), kTooMany);
+      QCOMPARE(Failure([&] { ReadAll(path, 100, files); }), kTooMany);
     }
     {
       FaultyFiles files;
       files.Fail(FaultyFiles::kOpen, EACCES);
-      QCOMPARE(Failure([&] { ReadWholeFile(path, files); }), kDenied);
+      QCOMPARE(Failure([&] { ReadAll(path, 100, files); }), kDenied);
     }
     {
       FaultyFiles files;
       files.Fail(FaultyFiles::kRead, EIO);
-      QCOMPARE(Failure([&] { ReadWholeFile(path, files); }), QStringLiteral("I/O エラー (5)"));
-      QCOMPARE(files.calls.last(), "close");
+      QCOMPARE(Failure([&] { ReadAll(path, 100, files); }), QStringLiteral("I/O エラー (5)"));
+      QCOMPARE(files.calls, (QStringList{"open", "read", "close"}));
     }
     {
       // A failed closing is reported instead of the failed read before it.
       FaultyFiles files;
       files.Fail(FaultyFiles::kRead, EIO);
       files.Fail(FaultyFiles::kClose, EBADF);
-      QCOMPARE(Failure([&] { ReadWholeFile(path, files); }), QStringLiteral("I/O エラー (9)"));
+      QCOMPARE(Failure([&] { ReadAll(path, 100, files); }), QStringLiteral("I/O エラー (9)"));
     }
     {
       FaultyFiles files;
       files.Fail(FaultyFiles::kClose, EIO);
-      QCOMPARE(Failure([&] { ReadWholeFile(path, files); }), QStringLiteral("I/O エラー (5)"));
+      QCOMPARE(Failure([&] { ReadAll(path, 100, files); }), QStringLiteral("I/O エラー (5)"));
     }
     {
       FaultyFiles files;
       files.Fail(FaultyFiles::kRead, EINTR, 0, 1);
-      QCOMPARE(ReadWholeFile(path, files), kNew);
+      QCOMPARE(ReadAll(path, 100, files), kNew);
+    }
+    {
+      // A failure elsewhere while the file is open: it is closed on the way out, once.
+      FaultyFiles files;
+      QCOMPARE(Failure([&] {
+                 InputFile file(path, files);
+                 throw orvelt::CommandError("elsewhere");
+               }),
+               QStringLiteral("elsewhere"));
+      QCOMPARE(files.calls, (QStringList{"open", "close"}));
     }
     QCOMPARE(OpenDescriptors(), descriptors);
   }

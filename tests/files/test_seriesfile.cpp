@@ -1,6 +1,11 @@
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <numeric>
 
+#include "core/arith.h"
 #include "files/seriesfile.h"
 
 using orvelt::AcceptsFirstLine;
@@ -9,8 +14,11 @@ using orvelt::EncodeSeriesFile;
 using orvelt::kColumnOmit;
 using orvelt::kColumnX;
 using orvelt::kColumnY;
+using orvelt::kMaxSeriesFileBytes;
 using orvelt::kRows;
 using orvelt::SeriesCells;
+using orvelt::OversizedSeriesText;
+using orvelt::ReadSeriesFile;
 using orvelt::UnsavableCellText;
 
 namespace {
@@ -33,6 +41,68 @@ QByteArray File(const QList<QByteArray>& lines, const QByteArray& end = "\r\n") 
   QByteArray file = "ovt110" + end;
   for (const QByteArray& line : lines) file += line + end;
   return file;
+}
+
+// The real calls, with what each read asked for and got. Read number `failRead` (from 1) fails.
+class CountingFiles : public orvelt::FileSystem {
+ public:
+  QList<qint64> asked, got;
+  int failRead = 0;
+  int closes = 0;
+
+  ssize_t Read(int fd, void* buffer, size_t size) override {
+    asked << static_cast<qint64>(size);
+    if (asked.size() == failRead) {
+      errno = EIO;
+      return -1;
+    }
+    const ssize_t n = FileSystem::Read(fd, buffer, size);
+    got << n;
+    return n;
+  }
+  int Close(int fd) override {
+    ++closes;
+    return FileSystem::Close(fd);
+  }
+  qint64 Total() const { return std::accumulate(got.begin(), got.end(), qint64{0}); }
+};
+
+// `head` followed by `tail` zero bytes that take no room on the disk.
+QString SparseFile(const QTemporaryDir& dir, const QByteArray& head, qint64 tail) {
+  const QString path = dir.filePath("large.ovt");
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(head) != head.size() ||
+      !file.resize(head.size() + tail))
+    return QString();
+  return path;
+}
+
+// The cells of a file by the plain rule: split at LF, every CR dropped, lines 2 to 61.
+SeriesCells PlainCells(const QByteArray& bytes) {
+  QByteArray text = bytes;
+  text.removeIf([](char c) { return c == '\r'; });
+  const QList<QByteArray> lines = text.split('\n');
+  SeriesCells cells;
+  for (int row = 1; row <= kRows; ++row)
+    for (int column = kColumnX; column <= kColumnOmit; ++column) {
+      const int line = 3 * (row - 1) + column;
+      if (line < lines.size()) cells[row][column] = QString::fromLatin1(lines[line]);
+    }
+  return cells;
+}
+
+// 61 lines ending with `end`, the last one ended with `lastEnd`, line `longLine` long enough for
+// the whole to take `size` bytes, and `more` after it.
+QByteArray SizedFile(qsizetype size, int longLine, const QByteArray& end = "\r\n",
+                     const QByteArray& lastEnd = "\r\n", const QByteArray& more = {}) {
+  QList<QByteArray> lines(61);
+  lines[0] = "ovt110";
+  lines[2] = "7";
+  const qsizetype rest = 6 + 1 + 60 * end.size() + lastEnd.size();
+  lines[longLine - 1] += QByteArray(size - rest, longLine == 1 ? 'x' : '5');
+  QByteArray file;
+  for (int i = 0; i < 61; ++i) file += lines[i] + (i == 60 ? lastEnd : end);
+  return file + more;
 }
 
 QString Describe(const SeriesCells& cells) {
@@ -237,8 +307,9 @@ class TestSeriesFile : public QObject {
 
   void emptyFileIsRefused() { QVERIFY(!DecodeSeriesFile(QByteArray())); }
 
+  // Long lines are read whole while the file stays within the bound (900 000 bytes here).
   void longLines() {
-    const QByteArray digits = QByteArray("1234567890").repeated(200000);
+    const QByteArray digits = QByteArray("1234567890").repeated(50000);
     const QByteArray kanji = QByteArray("\x8C\x6E\x97\xF1").repeated(100000);
     QList<QByteArray> lines(60);
     lines[4] = digits;
@@ -296,6 +367,192 @@ class TestSeriesFile : public QObject {
       QCOMPARE(cells.has_value(), accepted);
       if (cells) QCOMPARE((*cells)[1][kColumnY], QStringLiteral("8"));
     }
+  }
+
+  // A wrong file is refused from its first bytes, however large: each read asks for no more than
+  // the magic line still needs.
+  void refusalReadsOnlyWhatDecides_data() {
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<qint64>("tail");
+    QTest::addColumn<QList<qint64>>("asked");
+    QTest::addColumn<qint64>("got");
+    const qint64 gigabyte = qint64{1} << 30;
+    QTest::newRow("disk image of zeros") << QByteArray() << gigabyte << QList<qint64>{6} << 6ll;
+    QTest::newRow("zip archive") << QByteArray("PK\x03\x04") << gigabyte << QList<qint64>{6}
+                                 << 6ll;
+    QTest::newRow("capital letters") << QByteArray("OVT110\r\n") << gigabyte
+                                     << QList<qint64>{6} << 6ll;
+    QTest::newRow("lower version") << QByteArray("ovt109\r\n") << gigabyte
+                                   << QList<qint64>{6} << 6ll;
+    QTest::newRow("proper prefix") << QByteArray("ovt11\n1\n") << gigabyte
+                                   << QList<qint64>{6} << 6ll;
+    QTest::newRow("CRs dropped before the lower digit")
+        << QByteArray("o\r\rvt109") << gigabyte << QList<qint64>{6, 2} << 8ll;
+    QTest::newRow("short file") << QByteArray("ovt1") << 0ll << QList<qint64>{6, 2} << 4ll;
+    QTest::newRow("empty file") << QByteArray() << 0ll << QList<qint64>{6} << 0ll;
+  }
+  void refusalReadsOnlyWhatDecides() {
+    QFETCH(QByteArray, head);
+    QFETCH(qint64, tail);
+    QFETCH(QList<qint64>, asked);
+    QFETCH(qint64, got);
+    QTemporaryDir dir;
+    const QString path = SparseFile(dir, head, tail);
+    QVERIFY(!path.isEmpty());
+    CountingFiles files;
+    QVERIFY(!ReadSeriesFile(path, files));
+    QCOMPARE(files.asked, asked);
+    QCOMPARE(files.Total(), got);
+    QCOMPARE(files.closes, 1);
+  }
+
+  // 61 lines and then a gigabyte: the reading ends with the read that reaches the end of line 61.
+  void linesAfterTheLastAreNotRead_data() {
+    QTest::addColumn<QByteArray>("head");
+    QTest::addRow("example") << EncodeSeriesFile(Example(), 1).bytes;
+    QTest::addRow("LF only") << EncodeSeriesFile(Example(), 1).bytes.replace("\r\n", "\n");
+    QTest::addRow("a long line, within the bound") << SizedFile(900000, 30);
+    QTest::addRow("exactly the bound") << SizedFile(kMaxSeriesFileBytes, 61);
+  }
+  void linesAfterTheLastAreNotRead() {
+    QFETCH(QByteArray, head);
+    QTemporaryDir dir;
+    const QString path = SparseFile(dir, head + "9\r\n8\r\n", qint64{1} << 30);
+    QVERIFY(!path.isEmpty());
+    CountingFiles files;
+    const auto cells = ReadSeriesFile(path, files);
+    QVERIFY(cells);
+    QVERIFY(*cells == PlainCells(head));
+    QVERIFY(files.Total() >= head.size());
+    QVERIFY2(files.Total() - files.got.last() < head.size(), "a read after the end of line 61");
+    QVERIFY(files.Total() <= kMaxSeriesFileBytes + 1);
+    QCOMPARE(files.closes, 1);
+  }
+
+  // A first line that passes and no line end for a gigabyte: refused at the bound, read no further.
+  void boundRefusalReadsNoFurther_data() {
+    QTest::addColumn<QByteArray>("head");
+    QTest::newRow("magic line") << QByteArray("ovt110");
+    QTest::newRow("program above the magic line") << QByteArray("\x7F" "ELF\x02\x01\x01");
+    QTest::newRow("a few lines") << QByteArray("ovt110\r\n1\r\n2\r\n");
+  }
+  void boundRefusalReadsNoFurther() {
+    QFETCH(QByteArray, head);
+    QTemporaryDir dir;
+    const QString path = SparseFile(dir, head, qint64{1} << 30);
+    QVERIFY(!path.isEmpty());
+    CountingFiles files;
+    QVERIFY(!ReadSeriesFile(path, files));
+    QCOMPARE(files.Total(), kMaxSeriesFileBytes + 1);
+    QCOMPARE(files.closes, 1);
+  }
+
+  // The 61 lines may take kMaxSeriesFileBytes bytes, line ends included, and not one more.
+  void bound_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("accepted");
+    const qsizetype max = kMaxSeriesFileBytes;
+    QTest::newRow("exactly the bound") << SizedFile(max, 30) << true;
+    QTest::newRow("one byte over") << SizedFile(max + 1, 30) << false;
+    QTest::newRow("LF only, exactly, lines after it")
+        << SizedFile(max, 5, "\n", "\n", QByteArray(2 * max, '\n')) << true;
+    QTest::newRow("LF only, one over, lines after it")
+        << SizedFile(max + 1, 5, "\n", "\n", "1\n2\n") << false;
+    QTest::newRow("last line without its end, exactly") << SizedFile(max, 61, "\r\n", "") << true;
+    QTest::newRow("last line without its end, one over")
+        << SizedFile(max + 1, 61, "\r\n", "") << false;
+    QTest::newRow("over in line 61, short lines after it")
+        << SizedFile(max + 1, 61, "\r\n", "\r\n", "1\r\n") << false;
+    QTest::newRow("a first line of exactly the bound") << SizedFile(max, 1) << true;
+    QTest::newRow("a first line past the bound") << SizedFile(max + 1, 1) << false;
+    QTest::newRow("a first line of CRs past the bound")
+        << "ovt" + QByteArray(max, '\r') + "110\r\n" << false;
+    QTest::newRow("CRs in the first line, within it")
+        << "ovt" + QByteArray(1000, '\r') + "110\r\n7\n" << true;
+    QTest::newRow("a file of one line and no line end") << "ovt110" + QByteArray(max, 'x')
+                                                        << false;
+  }
+  void bound() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, accepted);
+    const auto decoded = DecodeSeriesFile(bytes);
+    QCOMPARE(decoded.has_value(), accepted);
+    if (decoded) QVERIFY(*decoded == PlainCells(bytes));
+    QTemporaryDir dir;
+    const QString path = SparseFile(dir, bytes, 0);
+    QVERIFY(!path.isEmpty());
+    CountingFiles files;
+    const auto read = ReadSeriesFile(path, files);
+    QCOMPARE(read.has_value(), accepted);
+    if (read) QVERIFY(*read == *decoded);
+    QVERIFY(files.Total() <= kMaxSeriesFileBytes + 1);
+    QCOMPARE(files.closes, 1);
+  }
+
+  // A failure after the first line throws, and the file is closed.
+  void readFailure() {
+    QTemporaryDir dir;
+    const QString path = SparseFile(dir, EncodeSeriesFile(Example(), 1).bytes, 0);
+    CountingFiles files;
+    files.failRead = 2;
+    QString text;
+    try {
+      ReadSeriesFile(path, files);
+    } catch (const orvelt::CommandError& e) {
+      text = QString::fromUtf8(e.what());
+    }
+    QCOMPARE(text, QStringLiteral("I/O エラー (5)"));
+    QCOMPARE(files.asked.size(), 2);
+    QCOMPARE(files.closes, 1);
+  }
+
+  // A file the reader would refuse is never written: the bound counts the bytes of the file.
+  void saveBound_data() {
+    QTest::addColumn<int>("series");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("saved");
+    const qsizetype room = kMaxSeriesFileBytes - 128;
+    QTest::newRow("series 1, exactly the bound")
+        << 1 << 3 << kColumnY << QString(room, u'1') << true;
+    QTest::newRow("series 1, one byte over") << 1 << 3 << kColumnY << QString(room + 1, u'1')
+                                             << false;
+    QTest::newRow("series 1, two-byte characters, one byte over")
+        << 1 << 20 << kColumnOmit << QStringLiteral("系").repeated(room / 2) + "ab" << false;
+    QTest::newRow("series 1, two-byte characters, exactly")
+        << 1 << 20 << kColumnOmit << QStringLiteral("系").repeated(room / 2) << true;
+    QTest::newRow("series 2, one byte over") << 2 << 1 << kColumnX << QString(room + 1, u'1')
+                                             << false;
+    QTest::newRow("series 2 writes no Omit") << 2 << 1 << kColumnOmit
+                                             << QString(3 * room, u'1') << true;
+    QTest::newRow("far over") << 1 << 1 << kColumnX << QString(50 * room, u'1') << false;
+  }
+  void saveBound() {
+    QFETCH(int, series);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(bool, saved);
+    SeriesCells cells;
+    cells[row][column] = text;
+    const auto encoded = EncodeSeriesFile(cells, series);
+    QCOMPARE(encoded.Ok(), saved);
+    QCOMPARE(encoded.tooLarge, !saved);
+    QCOMPARE(encoded.badRow, 0);
+    if (!saved) {
+      QCOMPARE(encoded.bytes, QByteArray());
+      return;
+    }
+    QVERIFY(encoded.bytes.size() <= kMaxSeriesFileBytes);
+    const auto again = DecodeSeriesFile(encoded.bytes);
+    QVERIFY(again);
+    if (series == 1) QVERIFY((*again)[row][column] == text);
+  }
+
+  void oversizedSeriesText() {
+    QCOMPARE(OversizedSeriesText(),
+             QStringLiteral("セルの文字が長すぎて保存できません\n\nファイルは 1048576 バイトまでです"));
   }
 
   void unsavableCells_data() {

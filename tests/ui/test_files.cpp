@@ -1,9 +1,11 @@
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "files/seriesfile.h"
 #include "tests/ui/program.h"
 #include "ui/controls.h"
 
@@ -31,6 +33,14 @@ QByteArray File(std::initializer_list<const char*> firstLines) {
 QStringList Column(DataGrid* grid, int col) {
   QStringList cells;
   for (int r = 1; r <= 20; ++r) cells << grid->Cell(col, r);
+  return cells;
+}
+
+// Every data cell of a grid, row by row.
+QStringList Grid(DataGrid* grid) {
+  QStringList cells;
+  for (int r = 1; r <= 20; ++r)
+    for (int c = 1; c < grid->ColCount(); ++c) cells << grid->Cell(c, r);
   return cells;
 }
 
@@ -214,6 +224,13 @@ class TestFiles : public QObject {
     QTest::newRow("capital letters")
         << QByteArray("OVT110\r\n") << "指定されたファイルは読めません" << 110;
     QTest::newRow("empty file") << QByteArray("") << "指定されたファイルは読めません" << 110;
+    QTest::newRow("a line past the bound")
+        << File({"ovt110", "1", "2", "", "3", "4"})
+               .replace("\r\n4\r\n", "\r\n4" + QByteArray(kMaxSeriesFileBytes, '5') + "\r\n")
+        << "指定されたファイルは読めません" << 110;
+    QTest::newRow("past the bound in the last line")
+        << File({"ovt110"}).chopped(2) + QByteArray(kMaxSeriesFileBytes, ' ') + "\r\n"
+        << "指定されたファイルは読めません" << 110;
   }
   void openRefusals() {
     QFETCH(QByteArray, bytes);
@@ -224,11 +241,61 @@ class TestFiles : public QObject {
     const QString path = Path(offset == 135 ? "missing.ovt" : "refused.ovt");
     if (offset != 135) Write(path, bytes);
     p.desktop.fileNames = {path};
+    const QStringList before = Grid(p.form1.StringGrid1);
     p.form1.O1->trigger();
     QCOMPARE(p.desktop.boxes.size(), 1);
     QCOMPARE(p.Shown(p.desktop.boxes[0]),
              QStringLiteral("エラー error ok +%1+150 beep: ").arg(offset) + text);
+    QCOMPARE(Grid(p.form1.StringGrid1), before);
     QCOMPARE(p.form1.StringGrid1->Cell(3, 1), QStringLiteral("Omit"));
+  }
+
+  // A series whose file would pass the bound is refused before anything is written; one that
+  // fits exactly is saved and opens again.
+  void saveBound_data() {
+    QTest::addColumn<int>("series");
+    QTest::addColumn<int>("extra");  // bytes beyond the bound
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("series 1, exactly the bound") << 1 << 0 << false;
+    QTest::newRow("series 1, one byte over, new file") << 1 << 1 << false;
+    QTest::newRow("series 1, one byte over, old file") << 1 << 1 << true;
+    QTest::newRow("series 2, far over, old file") << 2 << 1000000 << true;
+  }
+  void saveBound() {
+    QFETCH(int, series);
+    QFETCH(int, extra);
+    QFETCH(bool, exists);
+    Program p;
+    DataGrid* grid = series == 1 ? p.form1.StringGrid1 : p.form1.StringGrid2;
+    p.Fill({{1, "1", "2"}}, grid);
+    // The file: 128 bytes, "1" and "2", and the long cell.
+    const QString text(kMaxSeriesFileBytes - 130 + extra, u'9');
+    grid->SetCell(2, 20, text);
+    const QStringList before = Grid(grid);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("big.ovt");
+    if (exists) Write(path, "kept");
+    p.desktop.fileNames = {path};
+    p.form1.findChild<QAction*>(series == 1 ? "S1" : "S2")->trigger();
+    QCOMPARE(Grid(grid), before);
+    QStringList shown;
+    for (const Box& box : p.desktop.boxes) shown << p.Shown(box);
+    if (extra == 0) {
+      QCOMPARE(shown, QStringList());
+      QCOMPARE(Bytes(path).size(), kMaxSeriesFileBytes);
+      grid->SetCell(2, 20, QString());
+      p.desktop.fileNames = {path};
+      p.form1.findChild<QAction*>(series == 1 ? "O1" : "O2")->trigger();
+      QCOMPARE(p.desktop.boxes.size(), 0);
+      QCOMPARE(Grid(grid), before);
+      return;
+    }
+    QCOMPARE(shown.size(), exists ? 2 : 1);  // after the overwrite question if there is one
+    QCOMPARE(shown.last(), "エラー error ok +130+150 quiet: "
+                           "セルの文字が長すぎて保存できません\n\nファイルは 1048576 バイトまでです");
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             exists ? QStringList{"big.ovt"} : QStringList());
+    if (exists) QCOMPARE(Bytes(path), QByteArray("kept"));
   }
 
   // Whatever a cell holds comes back from the file, bytes a file brought included.
