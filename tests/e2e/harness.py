@@ -92,6 +92,7 @@ class Node:
     extents: Geometry
     text: str = ""
     keybinding: str = ""
+    value: float | None = None  # of a scroll bar, slider, spin box
     children: list = field(default_factory=list)
 
     def walk(self):
@@ -149,6 +150,7 @@ def _node_from_json(d):
         extents=Geometry(*d["extents"]),
         text=d.get("text", ""),
         keybinding=d.get("keybinding", ""),
+        value=d.get("value"),
         children=[_node_from_json(c) for c in d["children"]],
     )
 
@@ -627,6 +629,12 @@ def _dump_accessible(pid, prune):
             text = acc.get_text_iface()
             if text:
                 d["text"] = text.get_text(0, text.get_character_count()) or ""
+        except Exception:
+            pass
+        try:
+            value = acc.get_value_iface()
+            if value:
+                d["value"] = value.get_current_value()
         except Exception:
             pass
         if depth < 40 and (depth == 0 or d["role"] not in prune):
