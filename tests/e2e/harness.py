@@ -482,12 +482,18 @@ class Session:
         self.tool(["xdotool", "key", "--delay", str(delay), *keys])
 
     def type(self, text, delay=12):
-        """Types ASCII text into the focused window; "\\n" is the Return key."""
+        """Types text into the focused window; "\\n" is the Return key."""
         for i, part in enumerate(text.split("\n")):
             if i:
                 self.key("Return")
-            if part:
-                self.tool(["xdotool", "type", "--delay", str(delay), "--", part])
+            # A character beyond the keyboard map is typed by remapping a spare key; a program
+            # that is slow to see the new map reads the key with the old one. Such characters go
+            # one at a time, with time between them.
+            for run in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", part):
+                wide = not run.isascii()
+                self.tool(["xdotool", "type", "--delay", str(80 if wide else delay), "--", run])
+                if wide:
+                    time.sleep(0.08)
 
     def click(self, wid, x, y, button=1, repeat=1):
         """Clicks at (x, y) relative to the window's top-left corner; repeat=2 double-clicks."""
