@@ -1,13 +1,13 @@
 #include "app/desktop.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QUrl>
+
+#include "app/helpviewer.h"
 
 namespace orvelt {
 
@@ -92,13 +92,13 @@ bool QtDesktop::Show(const Box& box) {
   dialog.setIcon(ToQt(box.icon));
   QAbstractButton* yes = nullptr;
   if (box.buttons == BoxButtons::YesNo) {
-    QPushButton* y = dialog.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* n = dialog.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* y = dialog.addButton(kYesCaption, QMessageBox::YesRole);
+    QPushButton* n = dialog.addButton(kNoCaption, QMessageBox::NoRole);
     dialog.setDefaultButton(y);
     dialog.setEscapeButton(n);
     yes = y;
   } else {
-    QPushButton* ok = dialog.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton* ok = dialog.addButton(kOkCaption, QMessageBox::AcceptRole);
     dialog.setDefaultButton(ok);
     dialog.setEscapeButton(ok);
     yes = ok;
@@ -140,8 +140,8 @@ bool QtDesktop::Run(FileDialog& dialog) {
   return chosen;
 }
 
-void QtDesktop::OpenDocument(const QString& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+void QtDesktop::ShowHelp(const QString& path, QWidget* owner) {
+  ShowHelpWindow(*this, owner, path);
 }
 
 }  // namespace orvelt

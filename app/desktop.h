@@ -13,6 +13,11 @@ namespace orvelt {
 
 inline const QString kAppTitle = QStringLiteral("オルヴェルト");
 
+// The captions of the boxes' buttons.
+inline const QString kYesCaption = QStringLiteral("はい(&Y)");
+inline const QString kNoCaption = QStringLiteral("いいえ(&N)");
+inline const QString kOkCaption = QStringLiteral("OK");
+
 enum class BoxIcon { None, Warning, Error, Question };
 enum class BoxButtons { Ok, YesNo };
 
@@ -56,16 +61,17 @@ class Desktop {
   virtual bool Show(const Box& box) = 0;
   // Runs a modal file dialog; true when a name was chosen, now in dialog.fileName.
   virtual bool Run(FileDialog& dialog) = 0;
-  // Opens a file with the platform's viewer for it, without looking at the answer.
-  virtual void OpenDocument(const QString& path) = 0;
+  // Shows the help file in the help window owned by `owner`; a file that cannot be shown is
+  // reported by the viewer itself, and the caller goes on either way.
+  virtual void ShowHelp(const QString& path, QWidget* owner) = 0;
 };
 
-// The real desktop: Qt's message boxes and file dialogs, the platform's viewer.
+// The real desktop: Qt's message boxes and file dialogs, the program's own help window.
 class QtDesktop : public Desktop {
  public:
   bool Show(const Box& box) override;
   bool Run(FileDialog& dialog) override;
-  void OpenDocument(const QString& path) override;
+  void ShowHelp(const QString& path, QWidget* owner) override;
 };
 
 }  // namespace orvelt

@@ -1,5 +1,7 @@
 #include "app/help.h"
 
+#include <QCoreApplication>
+
 namespace orvelt {
 
 QString VersionText() {
@@ -8,6 +10,11 @@ QString VersionText() {
 
 QString HelpFilePath(const QString& programPath) {
   return programPath.left(programPath.lastIndexOf('/') + 1) + QStringLiteral("orvelta.hlp");
+}
+
+QString ProgramHelpFile() {
+  // Qt takes the name from /proc/self/exe, which the kernel gives with every link resolved.
+  return HelpFilePath(QCoreApplication::applicationFilePath());
 }
 
 }  // namespace orvelt

@@ -13,4 +13,8 @@ QString VersionText();
 // "orvelta.hlp" in the folder of the program file: the path up to its last separator.
 QString HelpFilePath(const QString& programPath);
 
+// The help file beside the program's own file as it is now, symbolic links followed, so that
+// an installed link finds the manual beside the real executable.
+QString ProgramHelpFile();
+
 }  // namespace orvelt

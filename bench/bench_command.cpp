@@ -29,7 +29,7 @@ class CountingDesktop : public orvelt::Desktop {
     return true;
   }
   bool Run(orvelt::FileDialog&) override { return false; }
-  void OpenDocument(const QString&) override {}
+  void ShowHelp(const QString&, QWidget*) override {}
 };
 
 class PaintCounter : public QObject {

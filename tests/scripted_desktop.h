@@ -10,7 +10,8 @@ class ScriptedDesktop : public orvelt::Desktop {
  public:
   QList<orvelt::Box> boxes;
   QList<bool> answers;  // taken in order; Yes (or OK) when the script has run out
-  QStringList documents;
+  QStringList helpFiles;          // asked to be shown, in order
+  QList<QWidget*> helpOwners;     // the owner given with each
   QStringList fileNames;              // chosen in the dialogs, in order; empty: cancelled
   QList<orvelt::FileDialog> dialogs;  // as each dialog was opened
 
@@ -25,7 +26,10 @@ class ScriptedDesktop : public orvelt::Desktop {
     dialog.fileName = name;
     return true;
   }
-  void OpenDocument(const QString& path) override { documents << path; }
+  void ShowHelp(const QString& path, QWidget* owner) override {
+    helpFiles << path;
+    helpOwners << owner;
+  }
 
   // The texts of the boxes shown so far, and forget them.
   QStringList TakeTexts() {

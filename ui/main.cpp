@@ -357,7 +357,8 @@ void TForm1::About1Click() {
 }
 
 void TForm1::SearchforHelpOn1Click() {
-  desktop_.OpenDocument(HelpFilePath(QCoreApplication::applicationFilePath()));
+  // The path is taken anew every time; the viewer itself reports a file it cannot show.
+  desktop_.ShowHelp(ProgramHelpFile(), this);
 }
 
 void TForm1::Copy2Click() {

@@ -1,15 +1,23 @@
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 
 #include "app/desktop.h"
 #include "app/errors.h"
 #include "app/help.h"
+#include "app/helpviewer.h"
 #include "tests/scripted_desktop.h"
 
 using namespace orvelt;
@@ -30,6 +38,25 @@ void WhenBoxOpens(std::function<void(QMessageBox*)> inspect, Qt::Key key) {
     QTest::keyClick(box, key);
   });
   timer->start(10);
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// A manual long enough to scroll, with a table of contents linking to its last section.
+QByteArray Manual(const char* title) {
+  QByteArray html = QByteArray("<html><head><meta charset=\"utf-8\"></head><body><h1>") + title +
+                    "</h1><h2 id=\"contents\">目次</h2><p><a href=\"#last\">最後</a></p>";
+  for (int i = 0; i < 200; ++i) html += "<p>本文 " + QByteArray::number(i) + "</p>";
+  return html + "<h2 id=\"last\">最後の節</h2><p>終わり</p></body></html>";
+}
+
+HelpViewer* ViewerOf(QWidget& owner) {
+  const QList<HelpViewer*> viewers = owner.findChildren<HelpViewer*>();
+  return viewers.size() == 1 ? viewers.first() : nullptr;
 }
 
 QStringList ButtonTexts(QMessageBox* box) {
@@ -293,6 +320,129 @@ class TestApp : public QObject {
     QCOMPARE(HelpFilePath(program), help);
   }
 
+  // Through a link the folder is that of the real file; a copy elsewhere has its own folder.
+  void helpFileOfTheRunningProgram() {
+    QTemporaryDir dir;
+    const QString self = QCoreApplication::applicationFilePath();
+    QVERIFY(QDir().mkpath(dir.filePath("bin")));
+    const QString link = dir.filePath("bin/test_app");
+    QVERIFY(QFile::link(self, link));
+    const QString copy = dir.filePath("copy");
+    QVERIFY(QDir().mkpath(copy));
+    QVERIFY(QFile::copy(self, copy + "/test_app"));
+    const struct {
+      QString program, help;
+    } cases[] = {
+        {self, QCoreApplication::applicationDirPath() + "/orvelta.hlp"},
+        {link, QCoreApplication::applicationDirPath() + "/orvelta.hlp"},
+        {copy + "/test_app", QFileInfo(copy).canonicalFilePath() + "/orvelta.hlp"},
+    };
+    for (const auto& c : cases) {
+      QProcess child;
+      child.start(c.program, {QStringLiteral("--print-help-file")});
+      QVERIFY2(child.waitForFinished(20000), qPrintable(c.program));
+      QCOMPARE(child.exitCode(), 0);
+      QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()).trimmed(), c.help);
+    }
+  }
+
+  void helpWindowOpensAtContentsAndIsReused() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("orvelta.hlp");
+    WriteFile(path, Manual("初版"));
+    ScriptedDesktop desktop;
+    QWidget owner;
+    owner.show();
+    ShowHelpWindow(desktop, &owner, path);
+    HelpViewer* viewer = ViewerOf(owner);
+    QVERIFY(viewer);
+    QVERIFY(viewer->isVisible());
+    QVERIFY(viewer->isWindow());
+    QCOMPARE(viewer->windowModality(), Qt::NonModal);
+    QCOMPARE(viewer->windowTitle(), QStringLiteral("オルヴェルト ヘルプ"));
+    QCOMPARE(viewer->Browser()->font().family(), QApplication::font().family());
+    QVERIFY(viewer->Browser()->toPlainText().startsWith(QStringLiteral("初版\n目次")));
+    QScrollBar* bar = viewer->Browser()->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), 0);
+
+    // A link inside the manual leads to its section.
+    emit viewer->Browser()->anchorClicked(QUrl(QStringLiteral("#last")));
+    QVERIFY(bar->value() > 0);
+
+    // Given again: the same window, the file read anew, at the top again.
+    WriteFile(path, Manual("改訂版"));
+    viewer->showMinimized();
+    ShowHelpWindow(desktop, &owner, path);
+    QCOMPARE(ViewerOf(owner), viewer);
+    QVERIFY(viewer->isVisible());
+    QVERIFY(!viewer->isMinimized());
+    QVERIFY(viewer->Browser()->toPlainText().startsWith(QStringLiteral("改訂版")));
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(desktop.boxes.isEmpty());
+
+    // Escape closes it; it goes with its owner.
+    QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    QTest::keyClick(viewer->Browser(), Qt::Key_Escape);
+    QVERIFY(!viewer->isVisible());
+    QPointer<HelpViewer> watched = viewer;
+    {
+      QWidget shortLived;
+      ShowHelpWindow(desktop, &shortLived, path);
+      watched = ViewerOf(shortLived);
+      QVERIFY(watched);
+    }
+    QVERIFY(watched.isNull());
+  }
+
+  void helpFileThatCannotBeShown_data() {
+    QTest::addColumn<QString>("name");      // in a scratch folder, the current one
+    QTest::addColumn<bool>("folder");       // a folder of that name instead of a file
+    QTest::addColumn<QString>("sentence");  // the box's first line
+    QTest::newRow("missing") << "orvelta.hlp" << false << "ヘルプ ファイルが見つかりません";
+    QTest::newRow("a folder") << "orvelta.hlp" << true << "ヘルプ ファイルを読めません";
+    QTest::newRow("no folder in the path") << "nowhere/orvelta.hlp" << false
+                                           << "ヘルプ ファイルが見つかりません";
+  }
+  void helpFileThatCannotBeShown() {
+    QFETCH(QString, name);
+    QFETCH(bool, folder);
+    QFETCH(QString, sentence);
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    if (folder) QVERIFY(QDir().mkdir(name));
+    ScriptedDesktop desktop;
+    QWidget owner;
+    // A relative name, as from a program path without a folder: the box gives the full path.
+    ShowHelpWindow(desktop, &owner, name);
+    QDir::setCurrent(before);
+    QCOMPARE(desktop.boxes.size(), 1);
+    const Box& box = desktop.boxes.first();
+    QCOMPARE(box.caption, QStringLiteral("オルヴェルト ヘルプ"));
+    QCOMPARE(box.icon, BoxIcon::Warning);
+    QCOMPARE(box.buttons, BoxButtons::Ok);
+    QVERIFY(!box.left && !box.top);
+    QCOMPARE(box.text, sentence + "\n\n" + QDir(dir.path()).absoluteFilePath(name));
+    HelpViewer* viewer = ViewerOf(owner);
+    QVERIFY(!viewer || !viewer->isVisible());
+  }
+
+  // A file that goes away after it was shown: the box, and the window keeps what it showed.
+  void helpFileRemovedWhileShown() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("orvelta.hlp");
+    WriteFile(path, Manual("初版"));
+    ScriptedDesktop desktop;
+    QWidget owner;
+    ShowHelpWindow(desktop, &owner, path);
+    QVERIFY(QFile::remove(path));
+    ShowHelpWindow(desktop, &owner, path);
+    QCOMPARE(desktop.TakeTexts(), QStringList{MissingHelpText(path)});
+    QVERIFY(ViewerOf(owner)->isVisible());
+    QVERIFY(ViewerOf(owner)->Browser()->toPlainText().startsWith(QStringLiteral("初版")));
+  }
+
   void versionText() {
     const QStringList lines = VersionText().split('\n');
     QCOMPARE(lines.size(), 3);
@@ -302,5 +452,19 @@ class TestApp : public QObject {
   }
 };
 
-QTEST_MAIN(TestApp)
+// Started as "test_app --print-help-file" (by helpFileOfTheRunningProgram, through a link or a
+// copy), it prints the help file beside its own file and ends.
+int main(int argc, char* argv[]) {
+  if (argc == 2 && std::strcmp(argv[1], "--print-help-file") == 0) {
+    QCoreApplication app(argc, argv);
+    std::printf("%s\n", ProgramHelpFile().toUtf8().constData());
+    return 0;
+  }
+  QApplication app(argc, argv);
+  app.setAttribute(Qt::AA_Use96Dpi, true);
+  TestApp test;
+  QTEST_SET_MAIN_SOURCE_PATH
+  return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_app.moc"

@@ -92,6 +92,7 @@ class Node:
     extents: Geometry
     text: str = ""
     keybinding: str = ""
+    value: float | None = None  # of a scroll bar, slider, spin box
     children: list = field(default_factory=list)
 
     def walk(self):
@@ -149,6 +150,7 @@ def _node_from_json(d):
         extents=Geometry(*d["extents"]),
         text=d.get("text", ""),
         keybinding=d.get("keybinding", ""),
+        value=d.get("value"),
         children=[_node_from_json(c) for c in d["children"]],
     )
 
@@ -480,12 +482,18 @@ class Session:
         self.tool(["xdotool", "key", "--delay", str(delay), *keys])
 
     def type(self, text, delay=12):
-        """Types ASCII text into the focused window; "\\n" is the Return key."""
+        """Types text into the focused window; "\\n" is the Return key."""
         for i, part in enumerate(text.split("\n")):
             if i:
                 self.key("Return")
-            if part:
-                self.tool(["xdotool", "type", "--delay", str(delay), "--", part])
+            # A character beyond the keyboard map is typed by remapping a spare key; a program
+            # that is slow to see the new map reads the key with the old one. Such characters go
+            # one at a time, with time between them.
+            for run in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", part):
+                wide = not run.isascii()
+                self.tool(["xdotool", "type", "--delay", str(80 if wide else delay), "--", run])
+                if wide:
+                    time.sleep(0.08)
 
     def click(self, wid, x, y, button=1, repeat=1):
         """Clicks at (x, y) relative to the window's top-left corner; repeat=2 double-clicks."""
@@ -627,6 +635,12 @@ def _dump_accessible(pid, prune):
             text = acc.get_text_iface()
             if text:
                 d["text"] = text.get_text(0, text.get_character_count()) or ""
+        except Exception:
+            pass
+        try:
+            value = acc.get_value_iface()
+            if value:
+                d["value"] = value.get_current_value()
         except Exception:
             pass
         if depth < 40 and (depth == 0 or d["role"] not in prune):

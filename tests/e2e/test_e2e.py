@@ -12,6 +12,7 @@ import io
 import math
 import os
 import re
+import shutil
 import sys
 import time
 import unittest
@@ -24,6 +25,7 @@ from harness import Session, wait_for  # noqa: E402
 PROGRAM = os.environ.get("ORVELT_PROGRAM", "")
 MAIN_TITLE = "^オルヴェルト Ver. 1.11$"
 GRAPH_TITLE = "^Orvelt Ver. 1.10$"
+HELP_CAPTION = "オルヴェルト ヘルプ"
 FORMULAS = ["y = ax + b", "y = ax", "y = ax^2 + bx + c", "y = ax^2 + bx"]
 WHITE, BLACK, GREY = (255, 255, 255), (0, 0, 0), (128, 128, 128)
 RED, BLUE = (255, 0, 0), (0, 0, 255)
@@ -183,7 +185,7 @@ class ProgramTestCase(unittest.TestCase):
         self.s.__enter__()
         self.addCleanup(self.s.close)
         self.addCleanup(self.keep_evidence)
-        self.app = self.s.start([PROGRAM])
+        self.app = self.s.start([self.program()])
         self.main = self.app.wait_window(MAIN_TITLE)
         self.graph = self.app.wait_window(GRAPH_TITLE)
         # The program activates its main window itself; keys typed before the grid's editor
@@ -191,6 +193,10 @@ class ProgramTestCase(unittest.TestCase):
         wait_for(lambda: self.s.focused_window() == self.main, what="the main window active")
         if not self.BARE:
             wait_for(lambda: self.focused_node(), what="the keyboard focus in the main window")
+
+    def program(self):
+        """The program file to start; a test may start it from elsewhere."""
+        return PROGRAM
 
     def keep_evidence(self):
         result = getattr(getattr(self, "_outcome", None), "result", None)
@@ -1002,7 +1008,123 @@ class BareEnvironment(ProgramTestCase):
         self.assertEqual(self.app.wait_exit(timeout=10), 0)
 
 
-# ---- 6. the exit ------------------------------------------------------------------------------
+# ---- 6. help -----------------------------------------------------------------------------------
+
+class HelpShown(ProgramTestCase):
+    """The help command shows the manual beside the program in the program's own window."""
+
+    FIRST_LINE = "オルヴェルトの使い方"
+
+    def ask_for_help(self):
+        self.menu("alt+h", "h")
+
+    def help_node(self):
+        tree = self.app.accessible(prune=("menu bar",))
+        found = [n for n in tree.children if n.name == HELP_CAPTION and "showing" in n.states]
+        return found[0] if found else None
+
+    def manual_text(self):
+        node = self.help_node()
+        texts = [n.text for n in node.walk() if n.text] if node else []
+        return max(texts, key=len) if texts else ""
+
+    def scroll_value(self):
+        """Where the manual stands: the vertical scroll bar's value (0 at the top)."""
+        node = self.help_node()
+        bars = [n for n in node.walk() if n.role == "scroll bar" and n.value is not None
+                and n.extents.height > n.extents.width and "showing" in n.states]
+        return bars[0].value if bars else None
+
+    def open_manual(self):
+        started = time.monotonic()
+        self.ask_for_help()
+        wid = self.app.wait_window("^" + HELP_CAPTION + "$")
+        elapsed = time.monotonic() - started
+        text = wait_for(self.manual_text, what="the manual's text")
+        self.assertTrue(text.startswith(self.FIRST_LINE), text[:80])
+        self.assertIn("目次", text[:100])
+        return wid, elapsed
+
+    def test_opens_at_contents_reused_links_work_closes_with_the_program(self):
+        wid, elapsed = self.open_manual()
+        # From the menu key to the window on screen, the file read and laid out (about 0.2 s here).
+        self.assertLess(elapsed, 1.0)
+        self.assertEqual(wait_for(lambda: self.scroll_value() is not None,
+                                  what="the manual's scroll bar") and self.scroll_value(), 0)
+        self.assertEqual(self.s.focused_window(), wid)
+        # The first link of the contents, by keyboard, leads down into the manual.
+        self.s.key("Tab", "Return")
+        wait_for(lambda: (self.scroll_value() or 0) > 0, what="the link followed")
+        # Asked again: the same window, in front, at the contents again; the program goes on.
+        self.ask_for_help()
+        wait_for(lambda: self.scroll_value() == 0, what="the manual back at its contents")
+        self.assertEqual(self.s.windows("^" + HELP_CAPTION + "$", self.app.pid), [wid])
+        self.assertEqual(self.s.stacking()[-1], wid)
+        self.assertEqual(self.s.focused_window(), wid)
+        # Not modal: the main window still works while the manual is open.
+        self.menu("alt+h", "a")
+        box = self.app.wait_message_box("オルヴェルト")
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        self.menu("alt+f", "x")
+        self.assertEqual(self.app.wait_exit(timeout=10), 0)
+
+
+class Help(HelpShown):
+    def test_escape_closes_it_and_the_command_opens_it_again(self):
+        wid, _ = self.open_manual()
+        self.s.focus(wid)
+        self.s.key("Escape")
+        self.s.wait_gone(wid)
+        self.assertTrue(self.app.running())
+        again, _ = self.open_manual()
+        self.assertEqual(self.s.windows("^" + HELP_CAPTION + "$", self.app.pid), [again])
+        self.assertEqual(self.scroll_value(), 0)
+
+
+class HelpThroughLink(HelpShown):
+    """Started through a symbolic link in another folder, the program finds the manual beside its
+    real file, as the installed link /usr/bin/orvelt does."""
+
+    def program(self):
+        folder = os.path.join(self.s.tmpdir, "bin")
+        os.makedirs(folder)
+        link = os.path.join(folder, "orvelt")
+        os.symlink(PROGRAM, link)
+        return link
+
+
+class HelpFileMissing(ProgramTestCase):
+    """A copy of the program in a folder without the manual: the viewer's box names the path."""
+
+    def program(self):
+        self.folder = os.path.join(self.s.tmpdir, "bare")
+        os.makedirs(self.folder)
+        copy = os.path.join(self.folder, "orvelt")
+        shutil.copy2(PROGRAM, copy)
+        return copy
+
+    def test_box_names_the_file_and_the_program_goes_on(self):
+        expected = "ヘルプ ファイルが見つかりません\n\n" + os.path.join(os.path.realpath(self.folder), "orvelta.hlp")
+        for _ in range(2):
+            self.menu("alt+h", "h")
+            box = self.app.wait_message_box(HELP_CAPTION)
+            self.assertEqual(box.text, expected)
+            self.assertEqual(box.buttons, ["OK"])
+            self.assertEqual(self.icon_colour(box), "yellow")
+            self.s.key("Return")
+            self.s.wait_gone(box.window)
+        self.assertEqual(self.s.windows("^" + HELP_CAPTION + "$", self.app.pid), [])
+        # The program goes on: a fit, then the exit with code 0.
+        self.s.focus(self.main)
+        self.type_pairs({1: ("1", "2", ""), 2: ("2", "4", "")})
+        self.click_compute()
+        self.wait_computed()
+        self.menu("alt+f", "x")
+        self.assertEqual(self.app.wait_exit(timeout=10), 0)
+
+
+# ---- 7. the exit ------------------------------------------------------------------------------
 
 class Exit(ProgramTestCase):
     def test_exit_menu_item_ends_with_code_zero(self):

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# What installing the program puts on a machine, checked from outside.
+# What installing the program puts on a machine, checked from outside: the files, the link on the
+# PATH, the manual that the installed program finds through it, the copyright file.
 #   test_install.sh install BUILD_DIR                cmake --install into a scratch root
 #   test_install.sh deb BUILD_DIR CPACK VERSION      the .deb from cpack, unpacked by dpkg -x
 set -euo pipefail
 
 mode=$1
 build=$(realpath "$2")
+source_dir=$(realpath "$(dirname "$0")/../..")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -25,12 +27,17 @@ png_size() {
 # The files under ROOT must be exactly those of a desktop install at PREFIX, and sound.
 check_tree() {
   local root=$1 prefix=$2
-  local bin=$root$prefix/bin/orvelt
+  local link=$root$prefix/bin/orvelt
+  local bin=$root$prefix/lib/orvelt/orvelt
+  local manual=$root$prefix/lib/orvelt/orvelta.hlp
+  local copyright=$root$prefix/share/doc/orvelt/copyright
   local desktop=$root$prefix/share/applications/orvelt.desktop
   local icons=$root$prefix/share/icons/hicolor
 
   local expected actual
-  expected=$(printf '%s\n' "$prefix/bin/orvelt" "$prefix/share/applications/orvelt.desktop" \
+  expected=$(printf '%s\n' "$prefix/bin/orvelt" "$prefix/lib/orvelt/orvelt" \
+    "$prefix/lib/orvelt/orvelta.hlp" "$prefix/share/doc/orvelt/copyright" \
+    "$prefix/share/applications/orvelt.desktop" \
     "$prefix/share/icons/hicolor/scalable/apps/orvelt.svg" \
     "$prefix"/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/orvelt.png | LC_ALL=C sort)
   actual=$(cd "$root" && find . ! -type d | sed 's|^\.||' | LC_ALL=C sort)
@@ -38,9 +45,38 @@ check_tree() {
     fail "installed files differ (< missing, > unexpected):"$'\n'"$(diff <(echo "$expected") \
       <(echo "$actual") | grep '^[<>]' | sed 's/^/  /')"
 
-  [[ -f "$bin" && -x "$bin" ]] || fail "$bin is not an executable file"
+  [[ -f "$bin" && ! -L "$bin" && -x "$bin" ]] || fail "$bin is not an executable file"
   [[ -f "$bin" && "$(head -c4 "$bin" | od -An -c | tr -d ' ')" == '177ELF' ]] ||
     fail "$bin is not an ELF file"
+  # The command on the PATH is a relative link, so that it holds under any root and prefix.
+  [[ -L "$link" && "$(readlink "$link")" == ../lib/orvelt/orvelt ]] ||
+    fail "$link is not a link to ../lib/orvelt/orvelt: $(ls -l "$link" 2>&1)"
+  cmp -s "$manual" "$source_dir/docs/orvelta.hlp" ||
+    fail "$manual is not the manual docs/orvelta.hlp"
+
+  # Debian's machine-readable copyright file, carrying the licence text of LICENSE.
+  if [[ -f "$copyright" ]]; then
+    [[ "$(head -n1 "$copyright")" == \
+      'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ]] ||
+      fail "$copyright does not start with the Format line"
+    local line
+    for line in 'Upstream-Name: orvelt' 'Files: *' 'License: Expat'; do
+      grep -qxF "$line" "$copyright" || fail "$copyright lacks the line $line"
+    done
+    # The licence paragraph, its leading blanks and " ." lines undone, is LICENSE's text.
+    local licence
+    licence=$(awk '/^License: Expat$/ { n++; if (n == 2) { on = 1; next } }
+      on && /^[^ ]/ { on = 0 } on { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$copyright")
+    [[ "$licence" == "$(sed -n '/^Permission is hereby granted/,$p' "$source_dir/LICENSE")" ]] ||
+      fail "$copyright does not carry the licence text of LICENSE"
+  else
+    fail "no $copyright"
+  fi
+
+  # Started through the link, the installed program shows the manual from the private folder.
+  local report
+  report=$(/usr/bin/python3 "$source_dir/tests/e2e/test_e2e.py" --program "$link" HelpShown 2>&1) ||
+    fail "the installed program does not show its manual:"$'\n'"$report"
 
   if [[ -f "$desktop" ]]; then
     local report
@@ -111,7 +147,7 @@ case $mode in
         fail "files not owned by root"
       dpkg -x "$deb" "$scratch/root"
       check_tree "$scratch/root" /usr
-      bin=$scratch/root/usr/bin/orvelt
+      bin=$scratch/root/usr/lib/orvelt/orvelt
       if readelf -S -W "$bin" 2>/dev/null | grep -q '\.symtab'; then
         fail "the program in the package is not stripped"
       fi

@@ -479,7 +479,10 @@ class TestMain : public QObject {
     p.form1.SearchforHelpOn1->trigger();
     p.form1.SearchforHelpOn1->trigger();
     const QString expected = QCoreApplication::applicationDirPath() + "/orvelta.hlp";
-    QCOMPARE(p.desktop.documents, (QStringList{expected, expected}));
+    QCOMPARE(p.desktop.helpFiles, (QStringList{expected, expected}));
+    QCOMPARE(p.desktop.helpOwners, (QList<QWidget*>{&p.form1, &p.form1}));
+    // Asking is all the command does: no box of its own, whatever lies at that path.
+    QVERIFY(p.desktop.boxes.isEmpty());
   }
 };
 

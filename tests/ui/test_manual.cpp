@@ -1,0 +1,361 @@
+// The manual quotes the program: every caption and message it quotes is one the program shows,
+// every message the program can show and every menu command is in it, and every link inside it
+// leads to a place in it.
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <cerrno>
+#include <functional>
+
+#include "app/errors.h"
+#include "app/help.h"
+#include "app/helpviewer.h"
+#include "core/arith.h"
+#include "files/fileio.h"
+#include "tests/ui/program.h"
+#include "ui/controls.h"
+
+namespace {
+
+QString ReadManual() {
+  QFile f(QStringLiteral(ORVELT_MANUAL));
+  if (!f.open(QIODevice::ReadOnly)) return QString();
+  return QString::fromUtf8(f.readAll());
+}
+
+QString Unescape(QString text) {
+  text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&#39;", "'");
+  return text.replace("&amp;", "&");
+}
+
+// A caption as the user reads it: the access key's "&" gone ("&&" stays one "&").
+QString WithoutAccessKey(QString caption) {
+  static const QRegularExpression single(QStringLiteral("&(?!&)"));
+  return caption.remove(single).replace("&&", "&");
+}
+
+// HTML shows every run of white space as one blank.
+QString Collapsed(const QString& text) {
+  return text.simplified();
+}
+
+struct Quote {
+  QString source;  // as written in the manual
+  QRegularExpression pattern;
+};
+
+// The contents of every <tag class="cls"> element; <var> parts (a row number, a value, a path)
+// stand for any text of one line.
+QList<Quote> Quotes(const QString& html, const QString& tag, const QString& cls, bool collapse) {
+  QList<Quote> quotes;
+  const QRegularExpression element(
+      QStringLiteral("<%1 class=\"%2\">(.*?)</%1>").arg(tag, cls),
+      QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression var(QStringLiteral("<var>(.*?)</var>"));
+  for (auto m = element.globalMatch(html); m.hasNext();) {
+    const QString inner = m.next().captured(1);
+    QString pattern;
+    qsizetype at = 0;
+    auto literal = [&](QString part) {
+      part = Unescape(part);
+      if (collapse) part.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+      pattern += QRegularExpression::escape(part);
+    };
+    for (auto v = var.globalMatch(inner); v.hasNext();) {
+      const auto vm = v.next();
+      literal(inner.mid(at, vm.capturedStart() - at));
+      pattern += QStringLiteral("[^\\n]+");
+      at = vm.capturedEnd();
+    }
+    literal(inner.mid(at));
+    if (collapse) pattern = pattern.trimmed();
+    quotes << Quote{inner, QRegularExpression(QRegularExpression::anchoredPattern(pattern))};
+  }
+  return quotes;
+}
+
+bool Matches(const Quote& quote, const QStringList& texts) {
+  for (const QString& t : texts)
+    if (quote.pattern.match(t).hasMatch()) return true;
+  return false;
+}
+
+void AddMenu(QMenu* menu, QStringList& out) {
+  out << WithoutAccessKey(menu->title());
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator()) continue;
+    if (a->menu()) {
+      AddMenu(a->menu(), out);
+    } else {
+      out << WithoutAccessKey(a->text());
+    }
+  }
+}
+
+// Every caption the windows show as they stand: titles, menus, controls, tooltips, grid headers,
+// the file dialogs' file kinds and the boxes' buttons.
+QStringList StandingCaptions(Program& p) {
+  QStringList texts{p.form1.windowTitle(), p.form2.windowTitle(), kHelpTitle, kAppTitle};
+  for (QAction* a : p.form1.MainMenu1->actions())
+    if (a->menu()) AddMenu(a->menu(), texts);
+  for (QAbstractButton* b : p.form1.findChildren<QAbstractButton*>()) texts << b->text();
+  for (QGroupBox* g : p.form1.findChildren<QGroupBox*>()) texts << g->title();
+  for (QLabel* l : p.form1.findChildren<QLabel*>()) texts << l->text();
+  for (QWidget* w : p.form1.findChildren<QWidget*>())
+    if (!w->toolTip().isEmpty()) texts << w->toolTip();
+  for (DataGrid* grid : {p.form1.StringGrid1, p.form1.StringGrid2}) {
+    for (int c = 0; c < grid->ColCount(); ++c) texts << grid->Cell(c, 0);
+    for (int r = 1; r <= 20; ++r) texts << grid->Cell(0, r);
+  }
+  const QStringList filter = p.form1.OpenDialog1.filter.split('|');
+  for (int i = 0; i < filter.size(); i += 2) texts << filter[i];
+  for (const QString& b : {kYesCaption, kNoCaption, kOkCaption}) texts << WithoutAccessKey(b);
+  return texts;
+}
+
+void Choose(Program& p, int kind) {
+  p.form1.RadioGroup1->SetItemIndex(kind);
+}
+
+void Compute(Program& p, int kind, std::initializer_list<Row> rows) {
+  Choose(p, kind);
+  p.Fill(rows);
+  p.form1.Button1->click();
+}
+
+QByteArray DataFile(const QByteArray& firstLine) {
+  QByteArray bytes = firstLine + "\r\n";
+  for (int i = 0; i < 60; ++i) bytes += "\r\n";
+  return bytes;
+}
+
+// What the program shows while it is used: the boxes of every command that gives one, and the
+// result labels of fits of every kind.
+struct Shown {
+  QStringList messages, boxCaptions, labels;
+};
+
+Shown Use() {
+  Shown shown;
+  QTemporaryDir dir;
+  auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+  {
+    QFile existing(path("old.ovt"));
+    existing.open(QIODevice::WriteOnly);
+    existing.write(DataFile("ovt110"));
+    QFile wrong(path("wrong.ovt"));
+    wrong.open(QIODevice::WriteOnly);
+    wrong.write(DataFile("OVT110"));
+  }
+  const std::function<void(Program&)> uses[] = {
+      // The compute command: every check, every refusal, the arithmetic that fails.
+      [](Program& p) { Compute(p, 0, {{1, "1", "2"}, {3, "abc", "4"}}); },
+      [](Program& p) { Compute(p, 0, {{2, "1", "1,5"}}); },
+      [](Program& p) {
+        p.form1.CheckBox1->setChecked(true);
+        p.Fill({{4, "x", "1"}}, p.form1.StringGrid2);
+        Compute(p, 0, {{1, "1", "2"}, {2, "2", "3"}});
+      },
+      [](Program& p) {
+        p.form1.CheckBox1->setChecked(true);
+        p.Fill({{5, "1", "y"}}, p.form1.StringGrid2);
+        Compute(p, 0, {{1, "1", "2"}, {2, "2", "3"}});
+      },
+      [](Program& p) { Compute(p, 1, {}); },
+      [](Program& p) { Compute(p, 0, {{1, "1", "2"}}); },
+      [](Program& p) { Compute(p, 1, {{1, "0", "5"}}); },
+      [](Program& p) { Compute(p, 2, {{1, "2", "1"}, {2, "2", "3"}}); },
+      [](Program& p) { Compute(p, 0, {{1, "2", "1"}, {2, "2", "3"}, {3, "5", "0", "Omit"}}); },
+      [](Program& p) { Compute(p, 0, {{1, "1e39", "1"}, {2, "2", "3"}}); },
+      // Fits of every kind, with the y calculation after them.
+      [](Program& p) { Compute(p, 0, {{1, "1", "2"}, {2, "2", "4"}, {3, "3", "6"}}); },
+      [](Program& p) {
+        Compute(p, 1, {{1, "2", "6"}});
+        p.form1.Edit1->setText(QStringLiteral("3 "));
+        p.form1.Button2->click();
+        p.form1.Edit1->setText(QStringLiteral("1e39"));
+        p.form1.Button2->click();
+      },
+      [](Program& p) { Compute(p, 2, {{1, "0", "1"}, {2, "1", "2"}, {3, "2", "5"}, {4, "3", "10"}}); },
+      [](Program& p) { Compute(p, 3, {{1, "1", "3"}, {2, "2", "8"}, {3, "3", "15"}}); },
+      // Erasing, answered No.
+      [](Program& p) {
+        p.desktop.answers = {false, false, false};
+        p.form1.E1->trigger();
+        p.form1.E2->trigger();
+        p.form1.EA->trigger();
+      },
+      // The files: the overwrite question, a cell that cannot be saved, a folder that is not
+      // there, a missing file, a file that is no data file.
+      [&](Program& p) {
+        p.desktop.answers = {false};
+        p.desktop.fileNames = {path("old.ovt")};
+        p.form1.S1->trigger();
+      },
+      [&](Program& p) {
+        p.Fill({{2, "1", "2〜"}});
+        p.desktop.fileNames = {path("new1.ovt")};
+        p.form1.S1->trigger();
+        p.Fill({{3, "〜", "1"}}, p.form1.StringGrid2);
+        p.desktop.fileNames = {path("new2.ovt")};
+        p.form1.S2->trigger();
+      },
+      [&](Program& p) {
+        p.desktop.fileNames = {path("no/such/folder.ovt")};
+        p.form1.S1->trigger();
+      },
+      [&](Program& p) {
+        p.desktop.fileNames = {path("absent.ovt"), path("wrong.ovt")};
+        p.form1.O1->trigger();
+        p.form1.O2->trigger();
+      },
+      // The graph window lost, the version, the help file missing and unreadable.
+      [](Program& p) {
+        p.form2.hide();
+        p.form1.G1->trigger();
+      },
+      [](Program& p) { p.form1.About1->trigger(); },
+      [&](Program& p) {
+        ShowHelpWindow(p.desktop, &p.form1, path("missing/orvelta.hlp"));
+        ShowHelpWindow(p.desktop, &p.form1, dir.path());
+      },
+  };
+  for (const auto& use : uses) {
+    Program p;
+    use(p);
+    for (const Box& b : p.desktop.boxes) {
+      shown.messages << b.text;
+      shown.boxCaptions << b.caption;
+    }
+    shown.labels << p.Labels();
+  }
+  // The failures of the system's file calls that no test can bring about as root, and division
+  // by zero, shown as the general error box shows every failure.
+  for (int error : {ENOENT, ENOTDIR, EMFILE, EACCES, ENOSPC})
+    shown.messages << GeneralErrorText(QString::fromStdString(IoErrorText(error)));
+  shown.messages << GeneralErrorText(QString::fromUtf8(kZeroDivideText));
+  return shown;
+}
+
+}  // namespace
+
+class TestManual : public QObject {
+  Q_OBJECT
+
+  QString html_;
+  Shown shown_;
+  QStringList captions_;
+
+ private slots:
+  void initTestCase() {
+    html_ = ReadManual();
+    QVERIFY2(!html_.isEmpty(), ORVELT_MANUAL);
+    shown_ = Use();
+    Program p;
+    captions_ = StandingCaptions(p) + shown_.boxCaptions + shown_.labels;
+    for (QString& c : captions_) c = Collapsed(c);
+  }
+
+  // The scenarios above do reach what they are meant to: a check of the check.
+  void everyUseShowsSomething() {
+    for (const char* expected :
+         {"正しい数字ではありません\n\n  Data No. 3 の x", "浮動小数点数のオーバーフロー.",
+          "不正な浮動小数点数演算命令.", "保存できない文字があります\n\n系列２ Data No. 3 の x",
+          "不正なファイル名です.", "無効/非表示ウィンドウにはフォーカスを設定できません.",
+          "指定されたファイルは読めません"})
+      QVERIFY2(shown_.messages.contains(QString::fromUtf8(expected)), expected);
+    QVERIFY(shown_.labels.contains(QStringLiteral("c =   1.00000")));
+  }
+
+  void quotedCaptionsAreShown() {
+    const QList<Quote> quotes = Quotes(html_, "span", "ui", true);
+    QVERIFY(quotes.size() > 100);
+    QStringList wrong;
+    for (const Quote& q : quotes)
+      if (!Matches(q, captions_)) wrong << q.source;
+    QVERIFY2(wrong.isEmpty(), qPrintable("not shown by the program: " + wrong.join(" | ")));
+  }
+
+  void quotedMessagesAreShown() {
+    const QList<Quote> quotes = Quotes(html_, "pre", "message", false);
+    QStringList wrong;
+    for (const Quote& q : quotes)
+      if (!Matches(q, shown_.messages)) wrong << q.source;
+    QVERIFY2(wrong.isEmpty(), qPrintable("not shown by the program: " + wrong.join(" | ")));
+  }
+
+  void everyMessageIsInTheManual() {
+    const QList<Quote> quotes = Quotes(html_, "pre", "message", false);
+    QStringList missing;
+    for (const QString& m : shown_.messages) {
+      const bool found = std::any_of(quotes.begin(), quotes.end(),
+                                     [&](const Quote& q) { return q.pattern.match(m).hasMatch(); });
+      if (!found) missing << m;
+    }
+    missing.removeDuplicates();
+    QVERIFY2(missing.isEmpty(), qPrintable("not in the manual: " + missing.join(" | ")));
+  }
+
+  void everyMenuCommandIsInTheManual() {
+    Program p;
+    QStringList items;
+    for (QAction* a : p.form1.MainMenu1->actions())
+      if (a->menu()) AddMenu(a->menu(), items);
+    QCOMPARE(items.size(), 24);
+    QSet<QString> quoted;
+    for (const Quote& q : Quotes(html_, "span", "ui", true)) quoted << Unescape(q.source).simplified();
+    QStringList missing;
+    for (const QString& item : items)
+      if (!quoted.contains(item)) missing << item;
+    QVERIFY2(missing.isEmpty(), qPrintable("not in the manual: " + missing.join(" | ")));
+  }
+
+  // As Qt reads the file: every link points at a name in it, and the table of contents comes
+  // first and leads to every section.
+  void linksResolve() {
+    QTextDocument doc;
+    doc.setHtml(html_);
+    QStringList hrefs;
+    QSet<QString> names;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+      for (auto it = b.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat f = it.fragment().charFormat();
+        for (const QString& n : f.anchorNames()) names << n;
+        if (f.isAnchor() && !f.anchorHref().isEmpty() && !hrefs.contains(f.anchorHref()))
+          hrefs << f.anchorHref();
+      }
+      for (const QString& n : b.charFormat().anchorNames()) names << n;
+    }
+    QVERIFY(hrefs.size() > 14);
+    QStringList broken;
+    for (const QString& h : hrefs)
+      if (!h.startsWith('#') || !names.contains(h.mid(1))) broken << h;
+    QVERIFY2(broken.isEmpty(), qPrintable("links that lead nowhere: " + broken.join(' ')));
+
+    static const QRegularExpression section(QStringLiteral("<h2 id=\"([^\"]+)\">"));
+    QStringList sections;
+    for (auto m = section.globalMatch(html_); m.hasNext();) sections << m.next().captured(1);
+    QVERIFY(sections.size() > 10);
+    QCOMPARE(sections.first(), QStringLiteral("contents"));
+    const QString contents = html_.section(QStringLiteral("<h2 id=\"contents\">"), 1).section(
+        QStringLiteral("</ol>"), 0, 0);
+    for (const QString& s : sections.mid(1))
+      QVERIFY2(contents.contains("href=\"#" + s + "\""), qPrintable(s + " is not in the contents"));
+  }
+};
+
+QTEST_MAIN(TestManual)
+#include "test_manual.moc"
