@@ -25,6 +25,7 @@
 #include "app/helpviewer.h"
 #include "core/arith.h"
 #include "files/fileio.h"
+#include "files/seriesfile.h"
 #include "tests/ui/program.h"
 #include "ui/controls.h"
 
@@ -198,8 +199,8 @@ Shown Use() {
         p.form1.E2->trigger();
         p.form1.EA->trigger();
       },
-      // The files: the overwrite question, a cell that cannot be saved, a folder that is not
-      // there, a missing file, a file that is no data file.
+      // The files: the overwrite question, a cell that cannot be saved, a series too long for
+      // a file, a folder that is not there, a missing file, a file that is no data file.
       [&](Program& p) {
         p.desktop.answers = {false};
         p.desktop.fileNames = {path("old.ovt")};
@@ -212,6 +213,11 @@ Shown Use() {
         p.Fill({{3, "〜", "1"}}, p.form1.StringGrid2);
         p.desktop.fileNames = {path("new2.ovt")};
         p.form1.S2->trigger();
+      },
+      [&](Program& p) {
+        p.form1.StringGrid1->SetCell(1, 1, QString(kMaxSeriesFileBytes, u'9'));
+        p.desktop.fileNames = {path("huge.ovt")};
+        p.form1.S1->trigger();
       },
       [&](Program& p) {
         p.desktop.fileNames = {path("no/such/folder.ovt")};
