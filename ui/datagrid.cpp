@@ -1,11 +1,15 @@
 #include "ui/datagrid.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+
+#include "core/block.h"
 
 namespace orvelt {
 
@@ -73,7 +77,9 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
 }
 
 QRect DataGrid::Selection() const {
-  return QRect(anchor_, QPoint(col_, row_)).normalized();
+  // Not QRect::normalized(): a corner one cell up or left of the other reads as an empty rectangle.
+  return QRect(QPoint(std::min(anchor_.x(), col_), std::min(anchor_.y(), row_)),
+               QPoint(std::max(anchor_.x(), col_), std::max(anchor_.y(), row_)));
 }
 
 int DataGrid::TopRow() const {
@@ -190,7 +196,37 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
   return QAbstractScrollArea::eventFilter(watched, event);
 }
 
+bool DataGrid::PasteBlock() {
+  const std::string text = QGuiApplication::clipboard()->text().toStdString();
+  if (!IsBlock(text)) return false;
+  for (const PlacedField& field :
+       PlaceBlock(SplitBlock(text), col_, row_, columns_ - 1, rows_ - 1)) {
+    SetCell(field.col, field.row, QString::fromStdString(field.text));
+  }
+  // As after typing: the cell's text with the caret at its end.
+  editor_->setText(Cell(col_, row_));
+  editor_->deselect();
+  editor_->end(false);
+  return true;
+}
+
+bool DataGrid::CopyBlock() const {
+  const QRect block = Selection();
+  if (block.width() * block.height() < 2) return false;
+  TextBlock cells;
+  for (int row = block.top(); row <= block.bottom(); ++row) {
+    cells.emplace_back();
+    for (int col = block.left(); col <= block.right(); ++col)
+      cells.back().push_back(Cell(col, row).toStdString());
+  }
+  QGuiApplication::clipboard()->setText(QString::fromStdString(JoinBlock(cells)));
+  return true;
+}
+
 bool DataGrid::EditorKey(QKeyEvent* event) {
+  // A block on the clipboard fills cells; any other text goes into the editor as it always did.
+  if (event->matches(QKeySequence::Paste)) return PasteBlock();
+  if (event->matches(QKeySequence::Copy)) return CopyBlock();
   const QString text = editor_->text();
   const bool whole = editor_->hasSelectedText() && editor_->selectedText() == text;
   const bool atStart = editor_->cursorPosition() == 0 && (!editor_->hasSelectedText() || whole);
