@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "core/block.h"
+#include "ui/accessible.h"
 
 namespace orvelt {
 
@@ -38,10 +39,14 @@ DataGrid::DataGrid(int columns, int rows, QWidget* parent)
   editor_->installEventFilter(this);
   setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(editor_);
-  connect(editor_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { cells_[row_ * columns_ + col_] = text; });
+  connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    cells_[row_ * columns_ + col_] = text;
+    NotifyCellText(this, col_, row_);
+  });
   editor_->setText(Cell(col_, row_));
   PlaceEditor();
+  InstallAccessibleControls();
+  RenewAccessible(this);
 }
 
 QString DataGrid::Cell(int col, int row) const {
@@ -54,6 +59,7 @@ void DataGrid::SetCell(int col, int row, const QString& text) {
   cells_[row * columns_ + col] = text;
   if (col == col_ && row == row_ && editor_->text() != text) editor_->setText(text);
   viewport()->update(CellRect(col, row));
+  NotifyCellText(this, col, row);
 }
 
 void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
@@ -73,7 +79,9 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   }
   PlaceEditor();
   viewport()->update();
-  if (moved) emit CurrentChanged();
+  if (!moved) return;
+  emit CurrentChanged();
+  NotifyCurrentCell(this);
 }
 
 QRect DataGrid::Selection() const {
@@ -188,6 +196,9 @@ void DataGrid::scrollContentsBy(int, int) {
 bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
   if (watched == editor_) {
     if (event->type() == QEvent::KeyPress) return EditorKey(static_cast<QKeyEvent*>(event));
+    // After the editor's own focus news, so that the cell is what the focus is on at last.
+    if (event->type() == QEvent::FocusIn)
+      QMetaObject::invokeMethod(this, [this] { NotifyCurrentCell(this); }, Qt::QueuedConnection);
     if (event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
       emit DoubleClicked();
