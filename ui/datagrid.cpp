@@ -1,5 +1,6 @@
 #include "ui/datagrid.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -81,7 +82,20 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   viewport()->update();
   if (!moved) return;
   emit CurrentChanged();
-  NotifyCurrentCell(this);
+  AnnounceCurrent();
+}
+
+void DataGrid::AnnounceCurrent() {
+  // Once the command is done: the Enter walk and the Omit guard pass through cells on the way.
+  if (announcing_ || !QAccessible::isActive()) return;
+  announcing_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        announcing_ = false;
+        NotifyCurrentCell(this);
+      },
+      Qt::QueuedConnection);
 }
 
 QRect DataGrid::Selection() const {
@@ -197,8 +211,7 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
   if (watched == editor_) {
     if (event->type() == QEvent::KeyPress) return EditorKey(static_cast<QKeyEvent*>(event));
     // After the editor's own focus news, so that the cell is what the focus is on at last.
-    if (event->type() == QEvent::FocusIn)
-      QMetaObject::invokeMethod(this, [this] { NotifyCurrentCell(this); }, Qt::QueuedConnection);
+    if (event->type() == QEvent::FocusIn) AnnounceCurrent();
     if (event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
       emit DoubleClicked();

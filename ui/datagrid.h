@@ -69,6 +69,8 @@ class DataGrid : public QAbstractScrollArea {
 
  private:
   bool EditorKey(class QKeyEvent* event);
+  // Tells assistive technology which cell is current, once the running event is handled.
+  void AnnounceCurrent();
   void EnsureVisible(int row);
   void UpdateScrollRange();
   void PlaceEditor();
@@ -79,6 +81,7 @@ class DataGrid : public QAbstractScrollArea {
   int col_ = 1, row_ = 1;
   QPoint anchor_{1, 1};  // where the block selection began
   QLineEdit* editor_;
+  bool announcing_ = false;
 };
 
 }  // namespace orvelt
