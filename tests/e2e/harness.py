@@ -480,12 +480,15 @@ class Session:
         self.tool(["xdotool", "key", "--delay", str(delay), *keys])
 
     def type(self, text, delay=12):
-        """Types ASCII text into the focused window; "\\n" is the Return key."""
+        """Types text into the focused window; "\\n" is the Return key."""
         for i, part in enumerate(text.split("\n")):
             if i:
                 self.key("Return")
             if part:
-                self.tool(["xdotool", "type", "--delay", str(delay), "--", part])
+                # A character off the keyboard map is typed by remapping a spare key; a busy
+                # program that reads the new map late takes the old key's character or none.
+                slow = delay if part.isascii() else max(delay, 150)
+                self.tool(["xdotool", "type", "--delay", str(slow), "--", part])
 
     def click(self, wid, x, y, button=1, repeat=1):
         """Clicks at (x, y) relative to the window's top-left corner; repeat=2 double-clicks."""
