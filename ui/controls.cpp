@@ -5,7 +5,14 @@
 #include <QPainter>
 #include <QRadioButton>
 
+#include "ui/accessible.h"
+
 namespace orvelt {
+
+TextLabel::TextLabel(QWidget* parent) : QLabel(parent) {
+  InstallAccessibleControls();
+  RenewAccessible(this);
+}
 
 RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
     : QGroupBox(caption, parent) {

@@ -2,6 +2,7 @@
 // Small controls of the main window that Qt lacks as such.
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QList>
 #include <QWidget>
 
@@ -29,6 +30,14 @@ class RadioGroup : public QGroupBox {
   void UpdateTabStop();
 
   QList<QRadioButton*> buttons_;
+};
+
+// A label that assistive technology knows by its text alone, also while the text is empty.
+class TextLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit TextLabel(QWidget* parent);
 };
 
 // A single etched horizontal rule along the top edge of its parent, as wide as the parent.

@@ -1,11 +1,17 @@
 #include "ui/datagrid.h"
 
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+
+#include "core/block.h"
+#include "ui/accessible.h"
 
 namespace orvelt {
 
@@ -34,10 +40,14 @@ DataGrid::DataGrid(int columns, int rows, QWidget* parent)
   editor_->installEventFilter(this);
   setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(editor_);
-  connect(editor_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { cells_[row_ * columns_ + col_] = text; });
+  connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    cells_[row_ * columns_ + col_] = text;
+    NotifyCellText(this, col_, row_);
+  });
   editor_->setText(Cell(col_, row_));
   PlaceEditor();
+  InstallAccessibleControls();
+  RenewAccessible(this);
 }
 
 QString DataGrid::Cell(int col, int row) const {
@@ -50,6 +60,7 @@ void DataGrid::SetCell(int col, int row, const QString& text) {
   cells_[row * columns_ + col] = text;
   if (col == col_ && row == row_ && editor_->text() != text) editor_->setText(text);
   viewport()->update(CellRect(col, row));
+  NotifyCellText(this, col, row);
 }
 
 void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
@@ -69,11 +80,28 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   }
   PlaceEditor();
   viewport()->update();
-  if (moved) emit CurrentChanged();
+  if (!moved) return;
+  emit CurrentChanged();
+  AnnounceCurrent();
+}
+
+void DataGrid::AnnounceCurrent() {
+  // Once the command is done: the Enter walk and the Omit guard pass through cells on the way.
+  if (announcing_ || !QAccessible::isActive()) return;
+  announcing_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        announcing_ = false;
+        NotifyCurrentCell(this);
+      },
+      Qt::QueuedConnection);
 }
 
 QRect DataGrid::Selection() const {
-  return QRect(anchor_, QPoint(col_, row_)).normalized();
+  // Not QRect::normalized(): a corner one cell up or left of the other reads as an empty rectangle.
+  return QRect(QPoint(std::min(anchor_.x(), col_), std::min(anchor_.y(), row_)),
+               QPoint(std::max(anchor_.x(), col_), std::max(anchor_.y(), row_)));
 }
 
 int DataGrid::TopRow() const {
@@ -182,6 +210,8 @@ void DataGrid::scrollContentsBy(int, int) {
 bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
   if (watched == editor_) {
     if (event->type() == QEvent::KeyPress) return EditorKey(static_cast<QKeyEvent*>(event));
+    // After the editor's own focus news, so that the cell is what the focus is on at last.
+    if (event->type() == QEvent::FocusIn) AnnounceCurrent();
     if (event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
       emit DoubleClicked();
@@ -190,7 +220,37 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
   return QAbstractScrollArea::eventFilter(watched, event);
 }
 
+bool DataGrid::PasteBlock() {
+  const std::string text = QGuiApplication::clipboard()->text().toStdString();
+  if (!IsBlock(text)) return false;
+  for (const PlacedField& field :
+       PlaceBlock(SplitBlock(text), col_, row_, columns_ - 1, rows_ - 1)) {
+    SetCell(field.col, field.row, QString::fromStdString(field.text));
+  }
+  // As after typing: the cell's text with the caret at its end.
+  editor_->setText(Cell(col_, row_));
+  editor_->deselect();
+  editor_->end(false);
+  return true;
+}
+
+bool DataGrid::CopyBlock() const {
+  const QRect block = Selection();
+  if (block.width() * block.height() < 2) return false;
+  TextBlock cells;
+  for (int row = block.top(); row <= block.bottom(); ++row) {
+    cells.emplace_back();
+    for (int col = block.left(); col <= block.right(); ++col)
+      cells.back().push_back(Cell(col, row).toStdString());
+  }
+  QGuiApplication::clipboard()->setText(QString::fromStdString(JoinBlock(cells)));
+  return true;
+}
+
 bool DataGrid::EditorKey(QKeyEvent* event) {
+  // A block on the clipboard fills cells; any other text goes into the editor as it always did.
+  if (event->matches(QKeySequence::Paste)) return PasteBlock();
+  if (event->matches(QKeySequence::Copy)) return CopyBlock();
   const QString text = editor_->text();
   const bool whole = editor_->hasSelectedText() && editor_->selectedText() == text;
   const bool atStart = editor_->cursorPosition() == 0 && (!editor_->hasSelectedText() || whole);

@@ -41,6 +41,13 @@ class DataGrid : public QAbstractScrollArea {
   // The selected block of data cells; the current cell alone unless Shift stretched it.
   QRect Selection() const;
 
+  // Fills cells from the current one to the right and down with the clipboard's block of
+  // tab-separated lines; false, touching nothing, when the clipboard's text is no block.
+  bool PasteBlock();
+  // Puts the selected block on the clipboard as tab-separated lines ended by CR LF; false when
+  // no more than the current cell is selected.
+  bool CopyBlock() const;
+
   QLineEdit* Editor() const { return editor_; }
   // The cell's rectangle in viewport coordinates, without its grid lines.
   QRect CellRect(int col, int row) const;
@@ -62,6 +69,8 @@ class DataGrid : public QAbstractScrollArea {
 
  private:
   bool EditorKey(class QKeyEvent* event);
+  // Tells assistive technology which cell is current, once the running event is handled.
+  void AnnounceCurrent();
   void EnsureVisible(int row);
   void UpdateScrollRange();
   void PlaceEditor();
@@ -72,6 +81,7 @@ class DataGrid : public QAbstractScrollArea {
   int col_ = 1, row_ = 1;
   QPoint anchor_{1, 1};  // where the block selection began
   QLineEdit* editor_;
+  bool announcing_ = false;
 };
 
 }  // namespace orvelt

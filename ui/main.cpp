@@ -42,7 +42,7 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
 }
 
 QLabel* ResultLabel(QWidget* parent, const char* name, int left, int top) {
-  auto* label = new QLabel(parent);
+  auto* label = new TextLabel(parent);
   label->setObjectName(QLatin1String(name));
   label->setFont(JapaneseFont(13));
   label->move(left, top);

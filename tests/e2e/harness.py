@@ -3,7 +3,7 @@
 A ``Session`` starts Xvfb on a free display, a private D-Bus session bus (the accessibility bus
 is started on it on demand), a scratch HOME and working folder, and tears all of it down again on
 exit, also when a test fails. Inside it ``Session.start`` runs a program; keys, typing and clicks
-go through xdotool, the clipboard is read through xclip, and windows and message boxes are read
+go through xdotool, the clipboard is read and filled through xclip, and windows and message boxes are read
 through X and the AT-SPI accessibility tree, so the program needs no test code of its own.
 
     with Session() as s:
@@ -521,6 +521,18 @@ class Session:
         self._xdisplay.sync()
         wait_for(lambda: self._clipboard_owner() == X.NONE, what="the clipboard to be empty")
 
+    def set_clipboard_text(self, data):
+        """Puts ``data`` (UTF-8 bytes) on the clipboard as plain text, served by xclip, as another
+        program would; returns once xclip owns the clipboard. xclip ends when it loses it."""
+        from Xlib import X
+        self.clear_clipboard()
+        path = os.path.join(self.tmpdir, f"clip-{len(self._procs)}.txt")
+        with open(path, "wb") as f:
+            f.write(data)
+        self._spawn(["xclip", "-quiet", "-i", "-selection", "clipboard", "-t", "UTF8_STRING",
+                     path], env=self.tool_env, log=os.path.basename(path) + ".log")
+        wait_for(lambda: self._clipboard_owner() != X.NONE, what="xclip to own the clipboard")
+
     def _clipboard_owner(self):
         atom = self._xdisplay.intern_atom("CLIPBOARD")
         owner = self._xdisplay.get_selection_owner(atom)
@@ -566,6 +578,25 @@ class Session:
             return data and _node_from_json(data)
         return wait_for(probe, timeout, f"the accessibility tree of process {pid}", 0.1)
 
+    def table(self, pid, name, timeout=DEFAULT_TIMEOUT):
+        """The accessible table named ``name`` of process ``pid``, read through its table
+        interface: {"rows", "columns", "cells" (names, row by row), "column_headers",
+        "row_headers", "focused" ([row, column] of the cells that say they are focused)}."""
+        def probe():
+            out = self.tool([_DEBIAN_PYTHON, os.path.abspath(__file__), "--dump-table", str(pid),
+                             name], timeout=timeout)
+            return json.loads(out)
+        return wait_for(probe, timeout, f"the table {name!r} of process {pid}", 0.1)
+
+    def watch_focus(self, pid):
+        """Starts listening for what gets the accessibility focus in process ``pid``; returns a
+        FocusWatch once the listener is ready. Ended with the session."""
+        proc = self._spawn([_DEBIAN_PYTHON, os.path.abspath(__file__), "--watch-focus", str(pid)],
+                           env=self.tool_env, stdout=subprocess.PIPE, log="focus-watch.log")
+        watch = FocusWatch(proc)
+        watch.wait(lambda e: e.get("ready"), what="the focus listener")
+        return watch
+
     def wait_message_box(self, pid, caption=None, timeout=DEFAULT_TIMEOUT):
         """Waits for a message box (an accessible dialog or alert holding buttons) of process
         ``pid``, with the given caption if any, and returns it as a MessageBox."""
@@ -605,6 +636,65 @@ class Session:
                             check=False)
             return wid not in [int(w) for w in out.split()]
         wait_for(gone, timeout, f"window {wid} to close")
+
+
+class FocusWatch:
+    """The objects that got the accessibility focus, in order: {"role", "name", "index" (in its
+    parent), "parent" (the parent's name)} each."""
+
+    def __init__(self, proc):
+        self.proc = proc
+        self.events = []
+        self._buffer = b""
+
+    def _read(self, wait):
+        ready, _, _ = select.select([self.proc.stdout], [], [], wait)
+        if ready:
+            chunk = os.read(self.proc.stdout.fileno(), 4096)
+            if not chunk:
+                raise RuntimeError("the focus listener ended")
+            self._buffer += chunk
+            *lines, self._buffer = self._buffer.split(b"\n")
+            self.events += [json.loads(line) for line in lines if line.strip()]
+
+    def wait(self, condition, timeout=DEFAULT_TIMEOUT, what="a focus event"):
+        """Waits for an event for which ``condition(event)`` holds and returns it; the events
+        before it and it are taken off the list."""
+        deadline = time.monotonic() + timeout
+        while True:
+            for i, event in enumerate(self.events):
+                if condition(event):
+                    del self.events[:i + 1]
+                    return event
+            if time.monotonic() >= deadline:
+                raise TimeoutError(f"timed out after {timeout:g} s waiting for {what}; "
+                                   f"got {self.events}")
+            self._read(0.05)
+
+
+def _watch_focus(pid):
+    """Prints a JSON line for every object of process ``pid`` that gains the focus, after a
+    first line {"ready": true}."""
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+
+    def on_event(event):
+        try:
+            source = event.source
+            if event.detail1 != 1 or source.get_process_id() != pid:
+                return
+            parent = source.get_parent()
+            print(json.dumps({"role": source.get_role_name(), "name": source.get_name() or "",
+                              "index": source.get_index_in_parent(),
+                              "parent": parent.get_name() or "" if parent else ""}), flush=True)
+        except Exception:
+            pass
+
+    listener = Atspi.EventListener.new(on_event)
+    listener.register("object:state-changed:focused")
+    print(json.dumps({"ready": True}), flush=True)
+    Atspi.event_main()
 
 
 def _dump_accessible(pid, prune):
@@ -662,5 +752,56 @@ def _dump_accessible(pid, prune):
     print("null")
 
 
+def _dump_table(pid, name):
+    """Prints the table named ``name`` of process ``pid`` as JSON (null while it is not there)."""
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+
+    def find(acc, depth):
+        if acc.get_role() == Atspi.Role.TABLE and (acc.get_name() or "") == name:
+            return acc
+        if depth < 12 and acc.get_role() != Atspi.Role.TABLE:
+            for i in range(acc.get_child_count()):
+                child = acc.get_child_at_index(i)
+                found = child is not None and find(child, depth + 1)
+                if found:
+                    return found
+        return None
+
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        try:
+            if app is None or app.get_process_id() != pid:
+                continue
+        except Exception:
+            continue
+        acc = find(app, 0)
+        if not acc:
+            break
+        table = acc.get_table_iface()
+        rows, columns = table.get_n_rows(), table.get_n_columns()
+        cells, focused = [], []
+        for r in range(rows):
+            cells.append([])
+            for c in range(columns):
+                cell = table.get_accessible_at(r, c)
+                cells[-1].append(cell.get_name() or "")
+                if cell.get_state_set().contains(Atspi.StateType.FOCUSED):
+                    focused.append([r, c])
+        print(json.dumps({
+            "rows": rows, "columns": columns, "cells": cells, "focused": focused,
+            "column_headers": [table.get_column_header(c).get_name() for c in range(columns)],
+            "row_headers": [table.get_row_header(r).get_name() for r in range(rows)],
+        }))
+        return
+    print("null")
+
+
 if __name__ == "__main__" and len(sys.argv) >= 3 and sys.argv[1] == "--dump-accessible":
     _dump_accessible(int(sys.argv[2]), set(sys.argv[3:]))
+if __name__ == "__main__" and len(sys.argv) == 4 and sys.argv[1] == "--dump-table":
+    _dump_table(int(sys.argv[2]), sys.argv[3])
+if __name__ == "__main__" and len(sys.argv) == 3 and sys.argv[1] == "--watch-focus":
+    _watch_focus(int(sys.argv[2]))

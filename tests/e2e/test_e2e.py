@@ -1124,7 +1124,117 @@ class HelpFileMissing(ProgramTestCase):
         self.assertEqual(self.app.wait_exit(timeout=10), 0)
 
 
-# ---- 7. the exit ------------------------------------------------------------------------------
+# ---- 7. blocks of cells in and out, and the grids as a screen reader reads them -------------
+
+def spreadsheet_pairs():
+    """Twenty rows of y = 2x + 1 with a scatter of +-0.5 that leaves the fit exact (+ - - + in
+    every four rows), in several number spellings."""
+    rows = {}
+    for r in range(1, 21):
+        y = Fraction(2 * r + 1) + (Fraction(1, 2) if r % 4 in (0, 1) else Fraction(-1, 2))
+        x = {3: "3.0", 7: "7e0", 12: "+12", 16: " 16"}.get(r, str(r))
+        rows[r] = (x, str(float(y)), "")
+    return rows
+
+
+class GridBlocks(ProgramTestCase):
+    """Blocks from another program's clipboard pasted with one key, blocks copied out."""
+
+    def paste(self, rows, key, columns=2):
+        block = "".join("\t".join((x, y, omit)[:columns]) + "\r\n" for x, y, omit in rows.values())
+        self.s.set_clipboard_text(block.encode("utf-8"))
+        self.s.key(key)
+
+    def compute_and_report(self, rows):
+        self.click_compute()
+        self.wait_computed()
+        used = [(x, y) for x, y, omit in rows.values() if not omit]
+        labels, _ = result_labels(0, used)
+        self.assertEqual(self.copy_report(), report_bytes(0, labels, rows))
+        return labels
+
+    def test_twenty_pairs_from_a_spreadsheet_in_one_key_press(self):
+        rows = spreadsheet_pairs()
+        self.paste(rows, "ctrl+v")
+        labels = self.compute_and_report(rows)
+        self.assertEqual((labels["a"], labels["b"], labels["n"]),
+                         ("a =   2.00000", "b =   1.00000", "data : 20 組"))
+
+    def test_third_column_marks_rows_by_shift_insert(self):
+        rows = spreadsheet_pairs()
+        for r in (5, 6, 7, 8):  # one whole scatter period: the rest still fits exactly
+            rows[r] = rows[r][:2] + ("Omit" if r != 7 else "x",)
+        self.paste(rows, "shift+Insert", columns=3)
+        labels = self.compute_and_report(rows)
+        self.assertEqual(labels["n"], "data : 16 組")
+
+    def test_block_copied_out_and_pasted_cell_for_cell(self):
+        rows = {1: ("1.5", "-2", ""), 2: (" 3", "x", ""), 3: ("", "4e1", ""), 4: ("5", "6", "")}
+        self.type_pairs(rows)  # the cursor ends in row 5
+        self.s.key("Up", "Up", "Up", "Up", "shift+Down", "shift+Down", "shift+Right")
+        self.s.clear_clipboard()
+        self.s.key("ctrl+c")
+        self.assertEqual(self.s.clipboard_text(), b"1.5\t-2\r\n 3\tx\r\n\t4e1\r\n")
+        # Into the other grid, from its first cell.
+        self.s.key("Tab", "ctrl+v")
+        wait_for(lambda: self.s.table(self.app.pid, " 系列２")["cells"][:4] ==
+                 [["1.5", "-2"], [" 3", "x"], ["", "4e1"], ["", ""]], what="the block in series 2")
+        self.assertEqual(self.s.table(self.app.pid, " 系列１")["cells"][3], ["5", "6", ""])
+
+
+class AccessibleGrids(ProgramTestCase):
+    """Both grids read as tables on the accessibility bus; the labels by their texts."""
+
+    HEADERS = {" 系列１": [" x の値", " y の値", " Omit"], " 系列２": [" x の値", " y の値"]}
+
+    def test_tables_with_headers_cells_and_the_focused_cell(self):
+        for name, headers in self.HEADERS.items():
+            table = self.s.table(self.app.pid, name)
+            self.assertEqual((table["rows"], table["columns"]), (20, len(headers)))
+            self.assertEqual(table["column_headers"], headers)
+            self.assertEqual(table["row_headers"], [f" No. {r}" for r in range(1, 21)])
+            self.assertEqual(table["cells"], [[""] * len(headers)] * 20)
+            self.assertEqual(table["focused"], [[0, 0]] if name == " 系列１" else [])
+
+        # The focus follows the cursor: cells are children of their table, row by row from
+        # the header row, so cell (column c, row r) of series 1 is child 4r + c.
+        watch = self.s.watch_focus(self.app.pid)
+        self.s.type("12\n")
+        event = watch.wait(lambda e: e["role"] == "table cell")
+        self.assertEqual((event["parent"], event["index"], event["name"]), (" 系列１", 4 + 2, ""))
+        self.s.type("3.5\n")
+        event = watch.wait(lambda e: e["role"] == "table cell")
+        self.assertEqual((event["parent"], event["index"]), (" 系列１", 8 + 1))
+        table = self.s.table(self.app.pid, " 系列１")
+        self.assertEqual(table["cells"][0], ["12", "3.5", ""])
+        self.assertEqual(table["focused"], [[1, 0]])
+        self.s.key("Up")
+        event = watch.wait(lambda e: e["role"] == "table cell")
+        self.assertEqual((event["index"], event["name"]), (4 + 1, "12"))
+
+        self.s.key("Tab")
+        event = watch.wait(lambda e: e["role"] == "table cell")
+        self.assertEqual((event["parent"], event["index"]), (" 系列２", 3 + 1))
+        self.assertEqual(self.s.table(self.app.pid, " 系列２")["focused"], [[0, 0]])
+        self.assertEqual(self.s.table(self.app.pid, " 系列１")["focused"], [])
+
+    def result_names(self):
+        return [n.name for n in self.tree().find(role="panel", name="結果").find_all(role="label")]
+
+    def test_result_labels_named_by_their_texts_also_when_empty(self):
+        self.assertEqual(self.result_names(), list(BARE_LABELS.values()))
+        rows = {1: ("1", "2", ""), 2: ("-1", "-2", ""), 3: ("1", "4", ""), 4: ("-1", "-4", "")}
+        self.type_pairs(rows)
+        self.choose_kind_from_grid(1)  # y = ax: no b, no c
+        self.click_compute()
+        self.wait_computed()
+        labels, _ = result_labels(1, [(x, y) for x, y, _ in rows.values()])
+        wait_for(lambda: self.result_names() == [labels[k] for k in "abcns"],
+                 what="the result labels named by their texts")
+        self.assertEqual(self.result_names()[1:3], ["", ""])
+
+
+# ---- 8. the exit ------------------------------------------------------------------------------
 
 class Exit(ProgramTestCase):
     def test_exit_menu_item_ends_with_code_zero(self):

@@ -190,6 +190,10 @@ class TestGrid : public QObject {
     QCOMPARE(g->Selection(), QRect(QPoint(1, 1), QPoint(2, 3)));
     Key(g, Qt::Key_Up);
     QCOMPARE(g->Selection(), QRect(2, 2, 1, 1));
+    // One cell up and to the left of where it began.
+    Key(g, Qt::Key_Up, Qt::ShiftModifier);
+    Key(g, Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(g->Selection(), QRect(QPoint(1, 1), QPoint(2, 2)));
   }
 
   void doubleClickToggles_data() {
