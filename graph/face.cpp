@@ -2,18 +2,43 @@
 
 namespace orvelt {
 
-QStringList JapaneseFamilies() {
-  return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-          QStringLiteral("IPAPGothic"),      QStringLiteral("Noto Sans CJK JP"),
-          QStringLiteral("VL PGothic"),      QStringLiteral("TakaoPGothic")};
+namespace {
+
+const QStringList& JapanesePreference() {
+  static const QStringList families{
+      QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+      QStringLiteral("IPAPGothic"),      QStringLiteral("Noto Sans CJK JP"),
+      QStringLiteral("VL PGothic"),      QStringLiteral("TakaoPGothic")};
+  return families;
 }
 
-QFont JapaneseFont(int pixelHeight, bool plain) {
+QFont FontOf(const QStringList& families, int pixelHeight) {
   QFont font;
-  font.setFamilies(JapaneseFamilies());
+  if (!families.isEmpty()) font.setFamilies(families);
   font.setPixelSize(pixelHeight);
   font.setStyleHint(QFont::SansSerif);
-  if (plain) font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}
+
+}  // namespace
+
+QStringList JapaneseFamilies() {
+  return JapanesePreference();
+}
+
+QFont JapaneseFont(int pixelHeight) {
+  return FontOf(JapaneseFamilies(), pixelHeight);
+}
+
+QStringList GraphFamilies(int pixelHeight) {
+  constexpr int kFrameText = 12;
+  if (pixelHeight != kFrameText) return JapaneseFamilies();
+  return QStringList{QStringLiteral("PT Sans")} + JapanesePreference();
+}
+
+QFont GraphFont(int pixelHeight) {
+  QFont font = FontOf(GraphFamilies(pixelHeight), pixelHeight);
+  font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
 
