@@ -1,5 +1,7 @@
 #include "graph/face.h"
 
+#include <QFontDatabase>
+
 namespace orvelt {
 
 namespace {
@@ -10,6 +12,15 @@ const QStringList& JapanesePreference() {
       QStringLiteral("IPAPGothic"),      QStringLiteral("Noto Sans CJK JP"),
       QStringLiteral("VL PGothic"),      QStringLiteral("TakaoPGothic")};
   return families;
+}
+
+// The database is built before the first font anyway; its list of names costs next to nothing.
+QStringList Installed(const QStringList& wanted) {
+  const QStringList installed = QFontDatabase::families();
+  QStringList found;
+  for (const QString& family : wanted)
+    if (installed.contains(family, Qt::CaseInsensitive)) found << family;
+  return found;
 }
 
 QFont FontOf(const QStringList& families, int pixelHeight) {
@@ -23,7 +34,7 @@ QFont FontOf(const QStringList& families, int pixelHeight) {
 }  // namespace
 
 QStringList JapaneseFamilies() {
-  return JapanesePreference();
+  return Installed(JapanesePreference());
 }
 
 QFont JapaneseFont(int pixelHeight) {
@@ -33,7 +44,7 @@ QFont JapaneseFont(int pixelHeight) {
 QStringList GraphFamilies(int pixelHeight) {
   constexpr int kFrameText = 12;
   if (pixelHeight != kFrameText) return JapaneseFamilies();
-  return QStringList{QStringLiteral("PT Sans")} + JapanesePreference();
+  return Installed(QStringList{QStringLiteral("PT Sans")} + JapanesePreference());
 }
 
 QFont GraphFont(int pixelHeight) {

@@ -1,6 +1,8 @@
 // The texts of the graph picture are whole and stay where they belong: the x-axis end number
 // left of the frame's right column, the raised "2" clear of "x" and "+", the result lines inside
 // the picture and none of them erased by a later text's background. Measured on rendered pixels.
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QTest>
 #include <algorithm>
 
@@ -92,6 +94,28 @@ class TestPictureTexts : public QObject {
   Q_OBJECT
 
  private slots:
+  // The frame's numbers come from the narrow-digit face, the block from a Japanese face that
+  // has the block's kanji; only installed families are asked for.
+  void faces_data() {
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<QString>("first");
+    QTest::newRow("frame, 9 pt") << 12 << "PT Sans";
+    QTest::newRow("block, 11 pt") << 15 << "IPAPGothic";
+    QTest::newRow("exponent, 8 pt") << 11 << "IPAPGothic";
+  }
+  void faces() {
+    QFETCH(int, pixels);
+    QFETCH(QString, first);
+    const QFont font = orvelt::GraphFont(pixels);
+    QCOMPARE(QFontInfo(font).family(), first);
+    QCOMPARE(font.styleStrategy() & QFont::NoAntialias, QFont::NoAntialias);
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& asked : font.families())
+      QVERIFY2(installed.contains(asked, Qt::CaseInsensitive), qPrintable(asked));
+    const QFontMetrics metrics(font);
+    for (const QChar c : QStringLiteral("標準偏差組")) QVERIFY(metrics.inFont(c));
+  }
+
   // Every length the fixed-point end number takes below ten million, with wide and narrow digits.
   void rightEndNumber_data() {
     QTest::addColumn<float>("XMax");
@@ -129,7 +153,8 @@ class TestPictureTexts : public QObject {
     // The frame's right column stays black beside it. (The top number may reach the frame when
     // every x is negative: its place is right of the vertical axis.)
     std::int64_t top = INT64_MAX, bottom = INT64_MIN;
-    for (const auto& p : alone.cell) top = std::min(top, p.second), bottom = std::max(bottom, p.second);
+    for (const auto& p : alone.cell)
+      top = std::min(top, p.second), bottom = std::max(bottom, p.second);
     QVERIFY(top == y && bottom > y);
     for (std::int64_t row = top; row <= bottom; ++row)
       QVERIFY2(image.pixel(320, static_cast<int>(row)) == kBlack, qPrintable(QString::number(row)));
@@ -162,17 +187,15 @@ class TestPictureTexts : public QObject {
                                 TextAlone(110, 340, 11, QStringLiteral("y = ax  ")).ink);
     QVERIFY(!two.ink.empty() && !x.empty() && !plus.empty());
     QVERIFY2(Right(x) + 1 < Left(two.ink),
-             qPrintable(QStringLiteral("x ends at %1, 2 starts at %2")
-                            .arg(Right(x))
-                            .arg(Left(two.ink))));
-    QVERIFY2(Right(two.ink) + 1 < Left(plus),
-             qPrintable(QStringLiteral("2 ends at %1, + starts at %2")
-                            .arg(Right(two.ink))
-                            .arg(Left(plus))));
+             qPrintable(
+                 QStringLiteral("x ends at %1, 2 starts at %2").arg(Right(x)).arg(Left(two.ink))));
+    QVERIFY2(
+        Right(two.ink) + 1 < Left(plus),
+        qPrintable(
+            QStringLiteral("2 ends at %1, + starts at %2").arg(Right(two.ink)).arg(Left(plus))));
     QVERIFY(!Touch(two.ink, whole.ink));
-    QVERIFY2(Top(two.ink) < Top(x), qPrintable(QStringLiteral("2 top %1, x top %2")
-                                                   .arg(Top(two.ink))
-                                                   .arg(Top(x))));
+    QVERIFY2(Top(two.ink) < Top(x),
+             qPrintable(QStringLiteral("2 top %1, x top %2").arg(Top(two.ink)).arg(Top(x))));
     const QString formulaMissing = Missing(image, whole.ink, formula);
     QVERIFY2(formulaMissing.isEmpty(), qPrintable(formulaMissing));
     const QString twoMissing = Missing(image, two.ink, QStringLiteral("2"));
@@ -190,14 +213,16 @@ class TestPictureTexts : public QObject {
                   sd = QStringLiteral("標準偏差 =123456.78906");
     const QStringList labels{a, b, c, count, sd};
     QTest::newRow("y = ax + b") << 0 << labels
-                                << QList<Placed>{{120, 355, a}, {120, 370, b}, {120, 385, count},
+                                << QList<Placed>{{120, 355, a},
+                                                 {120, 370, b},
+                                                 {120, 385, count},
                                                  {118, 402, sd}};
     QTest::newRow("y = ax") << 1 << labels
                             << QList<Placed>{{120, 355, a}, {120, 370, count}, {118, 387, sd}};
     QTest::newRow("y = ax^2 + bx + c")
         << 2 << labels
-        << QList<Placed>{{120, 355, a}, {120, 370, b}, {120, 385, c}, {120, 400, count},
-                         {118, 417, sd}};
+        << QList<Placed>{
+               {120, 355, a}, {120, 370, b}, {120, 385, c}, {120, 400, count}, {118, 417, sd}};
     const QString few = QStringLiteral("data : 2 組"), bare = QStringLiteral("標準偏差 =");
     QTest::newRow("y = ax^2 + bx, two rows")
         << 3 << QStringList{a, b, c, few, bare}
@@ -216,9 +241,9 @@ class TestPictureTexts : public QObject {
     for (const Placed& line : lines) {
       const Alone alone = TextAlone(line.x, line.y, 11, line.text);
       QVERIFY(!alone.ink.empty());
-      QVERIFY2(Right(alone.cell) <= 320, qPrintable(QStringLiteral("\"%1\" ends at %2")
-                                                        .arg(line.text)
-                                                        .arg(Right(alone.cell))));
+      QVERIFY2(
+          Right(alone.cell) <= 320,
+          qPrintable(QStringLiteral("\"%1\" ends at %2").arg(line.text).arg(Right(alone.cell))));
       const QString missing = Missing(image, alone.ink, line.text);
       QVERIFY2(missing.isEmpty(), qPrintable(missing));
     }
