@@ -1,5 +1,6 @@
-// A reference for bench/run.sh: the empty window with one line of Japanese text, which is what
-// starting fontconfig, a Japanese face and its fallbacks costs any program that shows such text.
+// The reference of bench/run.sh's targets: the empty window with one line of Japanese text, which
+// is what starting fontconfig, a Japanese face and its fallbacks costs any program that shows
+// such text.
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>

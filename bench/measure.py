@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Start-up time, peak memory and the compute command, against an empty Qt window.
+"""Start-up time, peak memory and the compute command, against a window with one Japanese label.
 
 Run by bench/run.sh, which builds the programs first:
 
@@ -7,11 +7,11 @@ Run by bench/run.sh, which builds the programs first:
 
 Start-up is the wall time from just before the program is launched to the X server's MapNotify
 of its main window, seen by a client that selects SubstructureNotify on the root window. The
-program, the empty window and, for reference, the empty window with one Japanese label run in
-alternating order in one private Xvfb, with the same environment (fonts, locale, xcb platform, a
-private session bus that starts no accessibility service). Peak memory is VmHWM from
-/proc/<pid>/status once the window has settled, and for the program also after ten computes
-typed and clicked in from outside with xdotool.
+program, the window with one Japanese label (the reference for the targets) and, for
+information, the empty window run in alternating order in one private Xvfb, with the same
+environment (fonts, locale, xcb platform, a private session bus that starts no accessibility
+service). Peak memory is VmHWM from /proc/<pid>/status once the window has settled, and for the
+program also after ten computes typed and clicked in from outside with xdotool.
 
 Needs Debian's /usr/bin/python3 with python3-xlib and python3-pil, and xvfb, dbus, xdotool,
 xclip.
@@ -256,18 +256,20 @@ def main():
     hp, hm, hl = (median(peaks[k]) for k in ("p", "m", "l"))
     hw = median(worked)
     mib = lambda kib: f"{kib / 1024:.1f}"  # noqa: E731
+    # The one-label window pays what any window showing Japanese text pays (fontconfig, the face,
+    # its fallbacks): that is the floor the program is held to. The empty window is for reference.
     rows = [
-        ("start-up to main window mapped (ms)", f"{tp:.1f}", f"{tm:.1f}", f"{tp / tm:.2f}",
-         "<= 1.25", tp / tm <= 1.25, f"{tl:.1f} ({tl / tm:.2f})"),
-        ("peak RSS after start-up (MiB)", mib(hp), mib(hm), f"{hp / hm:.2f}", "<= 1.30",
-         hp / hm <= 1.3, f"{mib(hl)} ({hl / hm:.2f})"),
-        (f"peak RSS after {args.computes} computes (MiB)", mib(hw), mib(hm), f"{hw / hm:.2f}",
-         "<= 1.30", hw / hm <= 1.3, ""),
+        ("start-up to main window mapped (ms)", f"{tp:.1f}", f"{tl:.1f}", f"{tp / tl:.2f}",
+         "<= 1.05", tp / tl <= 1.05, f"{tm:.1f} ({tp / tm:.2f})"),
+        ("peak RSS after start-up (MiB)", mib(hp), mib(hl), f"{hp / hl:.2f}", "<= 1.15",
+         hp / hl <= 1.15, f"{mib(hm)} ({hp / hm:.2f})"),
+        (f"peak RSS after {args.computes} computes (MiB)", mib(hw), mib(hl), f"{hw / hl:.2f}",
+         "<= 1.15", hw / hl <= 1.15, f"{mib(hm)} ({hw / hm:.2f})"),
     ]
     if command is not None:
         rows.append(("compute command, click to graph painted (ms)", f"{command:.3f}", "", "",
                      "< 2", command < 2, ""))
-    head = ("measure", "orvelt", "empty window", "ratio", "target", "", "one-label window")
+    head = ("measure", "orvelt", "one-label window", "ratio", "target", "", "empty window")
     table = [head] + [r[:5] + ("met" if r[5] else "MISSED", r[6]) for r in rows]
     widths = [max(len(str(r[i])) for r in table) for i in range(len(head))]
     for r in table:

@@ -1,4 +1,5 @@
-// The floor for start-up and memory: the least a Qt Widgets program does to show a window.
+// For information beside start-up and memory: the least a Qt Widgets program does to show a
+// window.
 #include <QApplication>
 #include <QMainWindow>
 

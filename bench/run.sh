@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and the benchmarks (Release) and prints start-up, peak memory and the
-# compute command against an empty Qt window. Extra arguments go to bench/measure.py.
+# compute command against a Qt window with one Japanese label (and, for information, an empty
+# one). Extra arguments go to bench/measure.py.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh

@@ -134,7 +134,7 @@ void Canvas::Ellipse(int x1, int y1, int x2, int y2) {
 const Canvas::Face& Canvas::CurrentFace() {
   for (const Face& face : faces_)
     if (face.points == points_) return face;
-  QFont font = JapaneseFont(FontPixels(), true);
+  QFont font = GraphFont(FontPixels());
   const int ascent = QFontMetrics(font).ascent();
   faces_.push_back(Face{points_, font, ascent});
   return faces_.back();

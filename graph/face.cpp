@@ -1,19 +1,55 @@
 #include "graph/face.h"
 
+#include <QFontDatabase>
+
 namespace orvelt {
 
-QStringList JapaneseFamilies() {
-  return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-          QStringLiteral("IPAPGothic"),      QStringLiteral("Noto Sans CJK JP"),
-          QStringLiteral("VL PGothic"),      QStringLiteral("TakaoPGothic")};
+namespace {
+
+const QStringList& JapanesePreference() {
+  static const QStringList families{
+      QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+      QStringLiteral("IPAPGothic"),      QStringLiteral("Noto Sans CJK JP"),
+      QStringLiteral("VL PGothic"),      QStringLiteral("TakaoPGothic")};
+  return families;
 }
 
-QFont JapaneseFont(int pixelHeight, bool plain) {
+// The database is built before the first font anyway; its list of names costs next to nothing.
+QStringList Installed(const QStringList& wanted) {
+  const QStringList installed = QFontDatabase::families();
+  QStringList found;
+  for (const QString& family : wanted)
+    if (installed.contains(family, Qt::CaseInsensitive)) found << family;
+  return found;
+}
+
+QFont FontOf(const QStringList& families, int pixelHeight) {
   QFont font;
-  font.setFamilies(JapaneseFamilies());
+  if (!families.isEmpty()) font.setFamilies(families);
   font.setPixelSize(pixelHeight);
   font.setStyleHint(QFont::SansSerif);
-  if (plain) font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}
+
+}  // namespace
+
+QStringList JapaneseFamilies() {
+  return Installed(JapanesePreference());
+}
+
+QFont JapaneseFont(int pixelHeight) {
+  return FontOf(JapaneseFamilies(), pixelHeight);
+}
+
+QStringList GraphFamilies(int pixelHeight) {
+  constexpr int kFrameText = 12;
+  if (pixelHeight != kFrameText) return JapaneseFamilies();
+  return Installed(QStringList{QStringLiteral("PT Sans")} + JapanesePreference());
+}
+
+QFont GraphFont(int pixelHeight) {
+  QFont font = FontOf(GraphFamilies(pixelHeight), pixelHeight);
+  font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
 

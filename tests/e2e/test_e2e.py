@@ -684,11 +684,16 @@ def expected_graph(kind, rows1, rows2, plot2, band, labels, coef):
 class GraphPicture(ProgramTestCase):
     """The copied picture of a fit, pixel by pixel where the rules fix the pixels."""
 
-    def check_picture(self, expected):
+    def check_picture(self, expected, rng):
         picture = self.copy_graph()
         self.assertEqual(picture.size, (321, 450))
         self.assertEqual(expected.mismatches(picture), [])
         px = picture.load()
+        # The x axis's end number ends left of the frame: its background leaves the frame's
+        # right column as it was in the rows of the text.
+        r0 = rng.row(0)
+        erased = [yy for yy in range(r0 + 1, r0 + 13) if px[320, yy] == WHITE]
+        self.assertEqual(erased, [], "the end number erases the frame's right column")
         for text, x, y, pixels, box in expected.texts:
             # Each text is there, starting at its place: black glyphs in its own rows.
             core = range(y + 2, y + pixels - 2)
@@ -725,7 +730,7 @@ class GraphPicture(ProgramTestCase):
         # The data's own numbers, as a reader of the rules works them out.
         self.assertEqual((rng.column(0), rng.row(0)), (29, 292))
         self.assertEqual((number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)), ("6.60", "11.00"))
-        picture = self.check_picture(expected)
+        picture = self.check_picture(expected, rng)
 
         # The window shows the plot square of the same picture, at the image's place.
         g = self.s.geometry(self.graph)
@@ -757,7 +762,7 @@ class GraphPicture(ProgramTestCase):
         # The empty series-2 slots bring y = 0 into the range: without them it would start at 1.
         self.assertEqual(number_text(rng.T, 4, 2), "6.60")
         self.assertAlmostEqual(float(rng.B), -0.66, places=6)
-        self.check_picture(expected)
+        self.check_picture(expected, rng)
 
 
 # ---- 4. saving and opening through the file dialogs ------------------------------------------

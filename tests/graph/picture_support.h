@@ -15,6 +15,7 @@
 #include "core/fit.h"
 #include "graph/canvas.h"
 #include "graph/drawgraph.h"
+#include "graph/face.h"
 
 namespace test {
 
@@ -97,28 +98,25 @@ inline Pixels ReferenceLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, s
   return pixels;
 }
 
-// The face of the picture's texts asked for by its own name, two-coloured.
-inline QFont Ipa(int pixels) {
-  QFont font(QStringLiteral("IPAPGothic"));
-  font.setPixelSize(pixels);
-  font.setStyleStrategy(QFont::NoAntialias);
-  return font;
+// The face of the picture's texts, two-coloured.
+inline QFont PictureFont(int pixels) {
+  return orvelt::GraphFont(pixels);
 }
 
 // A text's cell: its advance wide, ascent + descent high.
 inline QRect TextCell(int x, int y, const QString& text, int pixels) {
-  const QFontMetrics metrics(Ipa(pixels));
+  const QFontMetrics metrics(PictureFont(pixels));
   return QRect(x, y, metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
 }
 
 // Black text on a white cell with its top-left corner at (x, y), drawn by QPainter directly.
 inline void ReferenceText(QImage& image, int x, int y, const QString& text, int pixels) {
   QPainter painter(&image);
-  painter.setFont(Ipa(pixels));
+  painter.setFont(PictureFont(pixels));
   painter.setPen(Qt::black);
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setBackground(Qt::white);
-  painter.drawText(QPoint(x, y + QFontMetrics(Ipa(pixels)).ascent()), text);
+  painter.drawText(QPoint(x, y + QFontMetrics(PictureFont(pixels)).ascent()), text);
 }
 
 // What DrawGraph gets from the compute command.

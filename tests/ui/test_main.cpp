@@ -1,6 +1,8 @@
+#include <langinfo.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,7 +13,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <clocale>
-#include <langinfo.h>
 
 #include "app/help.h"
 #include "graph/face.h"
@@ -156,6 +157,13 @@ class TestMain : public QObject {
     const QString family = QFontInfo(f.font()).family();
     QVERIFY2(JapaneseFamilies().contains(family), qPrintable(family));
     QVERIFY(QFontMetrics(f.font()).inFont(QChar(0x7CFB)));  // 系
+    // Only installed families are asked for: a missing one costs a fallback search per font.
+    const QStringList installed = QFontDatabase::families();
+    for (QWidget* w : std::initializer_list<QWidget*>{&f, f.Label2, f.RadioGroup1, &p.form2}) {
+      QVERIFY(!w->font().families().isEmpty());
+      for (const QString& asked : w->font().families())
+        QVERIFY2(installed.contains(asked, Qt::CaseInsensitive), qPrintable(asked));
+    }
   }
 
   // Started with no locale at all, the characters still go to Xlib as UTF-8 (window titles),
