@@ -32,20 +32,12 @@ from Xlib import X, display as xdisplay
 
 sys.dont_write_bytecode = True  # nothing of a run lands in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from harness import Session, wait_for  # noqa: E402
+from harness import Session, vm_hwm_kib, wait_for  # noqa: E402
 
 MAIN_TITLE = re.compile(r"^オルヴェルト Ver\. ")
 GRAPH_TITLE = re.compile(r"^Orvelt Ver\. ")
 TIMEOUT = 20.0
 SETTLE = 1.0  # after mapping, before the peak is read: first paints and deferred work
-
-def vm_hwm_kib(pid):
-    with open(f"/proc/{pid}/status", encoding="ascii") as f:
-        for line in f:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    raise RuntimeError(f"no VmHWM for {pid}")
-
 
 class Desk(Session):
     """The harness's private Xvfb without accessibility, watching the root for mapped windows."""

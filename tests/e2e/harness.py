@@ -68,6 +68,18 @@ def wait_for(condition, timeout=DEFAULT_TIMEOUT, what="condition", interval=_POL
         time.sleep(interval)
 
 
+def vm_hwm_kib(pid):
+    """The process's peak resident size so far (VmHWM), in KiB."""
+    with open(f"/proc/{pid}/status", encoding="ascii") as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                value, unit = line.split()[1:]
+                if unit != "kB":
+                    raise RuntimeError(f"VmHWM of {pid} in {unit!r}, not kB")
+                return int(value)
+    raise RuntimeError(f"no VmHWM for {pid}")
+
+
 @dataclass
 class Geometry:
     """A window's or widget's place on the screen, in pixels."""

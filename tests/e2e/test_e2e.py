@@ -20,7 +20,7 @@ from fractions import Fraction
 
 sys.dont_write_bytecode = True  # nothing of a test run lands in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Session, wait_for  # noqa: E402
+from harness import Session, vm_hwm_kib, wait_for  # noqa: E402
 
 PROGRAM = os.environ.get("ORVELT_PROGRAM", "")
 MAIN_TITLE = "^オルヴェルト Ver. 1.11$"
@@ -162,6 +162,12 @@ def report_bytes(kind, labels, rows):
     return "".join(line + "\r\n" for line in lines).encode("utf-8")
 
 
+def file_bytes(rows):
+    """A data file of the given rows {row: (x, y, omit)}, the others empty."""
+    lines = ["ovt110"] + [t for r in range(1, 21) for t in rows.get(r, ("", "", ""))]
+    return "".join(line + "\r\n" for line in lines).encode("cp932")
+
+
 def read_bytes(path):
     with open(path, "rb") as f:
         return f.read()
@@ -290,6 +296,24 @@ class ProgramTestCase(unittest.TestCase):
             fresh = [w for w in self.s.windows(None, self.app.pid) if w not in known]
             return fresh[0] if fresh else None
         return wait_for(find, what="a new window")
+
+    def focused_new_window(self, caption=None):
+        """Waits for a window beside the main and graph windows to take the focus; checks its
+        title when one is given."""
+        wid = self.new_window([self.main, self.graph])
+        if caption is not None:
+            self.assertEqual(self.s.window_title(wid), caption)
+        wait_for(lambda: self.s.focused_window() == wid, what="the new window's focus")
+        return wid
+
+    def choose_file(self, menu_keys, name, caption=None):
+        """Opens a file dialog from the menu, types the name over the field and waits for the
+        dialog to go."""
+        self.menu(*menu_keys)
+        dialog = self.focused_new_window(caption)
+        self.s.key("ctrl+a")
+        self.s.type(name + "\n")
+        self.s.wait_gone(dialog)
 
     def assert_box(self, box, caption, text, buttons, at):
         self.assertEqual(box.caption, caption)
@@ -772,19 +796,9 @@ class DataFiles(ProgramTestCase):
 
     ROWS = {1: ("1", "3", ""), 2: ("2", "5", ""), 3: ("9", "0", "Omit"), 4: ("4", "9", "")}
 
-    @staticmethod
-    def file_bytes(rows):
-        lines = ["ovt110"]
-        for r in range(1, 21):
-            lines += list(rows.get(r, ("", "", "")))
-        return "".join(line + "\r\n" for line in lines).encode("ascii")
-
     def run_dialog(self, menu_keys, name, caption):
-        known = [self.main, self.graph]
         self.menu(*menu_keys)
-        dialog = self.new_window(known)
-        self.assertEqual(self.s.window_title(dialog), caption)
-        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
+        dialog = self.focused_new_window(caption)
         field = wait_for(lambda: (n := self.focused_node()) and n.role == "text" and n,
                          what="the focus in the file name field")
         # The file types: data files first and chosen, then all files.
@@ -835,7 +849,7 @@ class DataFiles(ProgramTestCase):
         self.s.wait_gone(dialog)
         path = os.path.join(self.s.workdir, "data1.ovt")
         wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 0, what=path)
-        saved = self.file_bytes(self.ROWS)
+        saved = file_bytes(self.ROWS)
         self.assertEqual(read_bytes(path), saved)
 
         self.erase_all(main)
@@ -866,7 +880,7 @@ class DataFiles(ProgramTestCase):
         box = self.app.wait_message_box("警告")
         self.s.key("Return")
         self.s.wait_gone(box.window)
-        empty = self.file_bytes({})
+        empty = file_bytes({})
         wait_for(lambda: read_bytes(path) == empty, what="the file overwritten")
         self.assertEqual(len(empty), 128)
 
@@ -886,18 +900,11 @@ class LargeFiles(ProgramTestCase):
         return path
 
     def peak_resident(self):
-        with open(f"/proc/{self.app.pid}/status", encoding="ascii") as f:
-            line = next(line for line in f if line.startswith("VmHWM:"))
-        value, unit = line.split()[1:]
-        self.assertEqual(unit, "kB")
-        return int(value) * 1024
+        return vm_hwm_kib(self.app.pid) * 1024
 
     def open_refused(self, name, main):
-        known = [self.main, self.graph]
         self.menu("alt+f", "o", "1")
-        dialog = self.new_window(known)
-        self.assertEqual(self.s.window_title(dialog), "開く")
-        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
+        self.focused_new_window("開く")
         self.s.key("ctrl+a")
         self.s.type(name)
         self.s.key("Return")
@@ -929,13 +936,8 @@ class LargeFiles(ProgramTestCase):
         # A real data file opens after them, and computing works on it.
         good = {1: ("1", "4", ""), 2: ("2", "7", ""), 3: ("3", "10", "")}
         with open(os.path.join(self.s.workdir, "good.ovt"), "wb") as f:
-            f.write(DataFiles.file_bytes(good))
-        self.menu("alt+f", "o", "1")
-        dialog = self.new_window([self.main, self.graph])
-        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
-        self.s.key("ctrl+a")
-        self.s.type("good\n")
-        self.s.wait_gone(dialog)
+            f.write(file_bytes(good))
+        self.choose_file(("alt+f", "o", "1"), "good")
         self.click_compute()
         self.wait_computed()
         labels, _ = result_labels(0, [(x, y) for x, y, _ in good.values()])
@@ -958,22 +960,9 @@ class BareEnvironment(ProgramTestCase):
         g = self.s.geometry(self.main)
         self.s.click(self.main, 336 + 37, g.height - 377 + 320 + 12)
 
-    def dialog(self, menu_keys, caption, name):
-        known = [self.main, self.graph]
-        self.menu(*menu_keys)
-        dialog = self.new_window(known)
-        self.assertEqual(self.s.window_title(dialog), caption)
-        wait_for(lambda: self.s.focused_window() == dialog, what="the dialog's focus")
-        self.s.key("ctrl+a")
-        self.s.type(name + "\n")
-        self.s.wait_gone(dialog)
-
     def box(self, caption):
         """Waits for a message box by its caption (an X title) and closes it with Return."""
-        known = [self.main, self.graph]
-        box = self.new_window(known)
-        self.assertEqual(self.s.window_title(box), caption)
-        wait_for(lambda: self.s.focused_window() == box, what="the box's focus")
+        box = self.focused_new_window(caption)
         self.s.key("Return")
         self.s.wait_gone(box)
 
@@ -994,16 +983,15 @@ class BareEnvironment(ProgramTestCase):
         self.s.type("メモ\n測定\n")
         rows = {**self.ROWS, **self.NOTE}
         self.assertEqual(self.copy_report(), report_bytes(0, labels, rows))
-        self.dialog(("alt+f", "s", "1"), "名前を付けて保存", self.NAME)
+        self.choose_file(("alt+f", "s", "1"), self.NAME, "名前を付けて保存")
         path = os.path.join(self.s.workdir, self.NAME + ".ovt")
         wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 0, what=path)
-        lines = ["ovt110"] + [t for r in range(1, 21) for t in rows.get(r, ("", "", ""))]
-        self.assertEqual(read_bytes(path), "".join(t + "\r\n" for t in lines).encode("cp932"))
+        self.assertEqual(read_bytes(path), file_bytes(rows))
 
         self.menu("alt+e", "e", "a")
         self.box("確認")
         self.assertEqual(self.copy_report(), report_bytes(0, BARE_LABELS, {}))
-        self.dialog(("alt+f", "o", "1"), "開く", self.NAME)
+        self.choose_file(("alt+f", "o", "1"), self.NAME, "開く")
         self.assertEqual(self.copy_report(), report_bytes(0, BARE_LABELS, rows))
 
         # The note in row 4 is no number: the compute stops with its box.
