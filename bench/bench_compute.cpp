@@ -1,5 +1,8 @@
-// The compute command's path on a full grid: read 20 rows, sums, fit, standard deviation.
+// The compute command's path on a full grid: read 20 rows, ranges, exact fit, standard
+// deviation; and the exact fit alone, on data near 0 and on years.
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 #include "bench/full_grid.h"
 #include "core/fit.h"
@@ -18,6 +21,28 @@ void BM_Compute(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Compute)->DenseRange(0, 3)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// 20 used pairs already in the store: the exact solve and the rounding of its figures.
+void BM_FitExactly(benchmark::State& state) {
+  orvelt::DataStore store;
+  orvelt::ResultLabels labels;
+  orvelt::GridInput input = FullGrids(false);
+  input.grid1[3][7].clear();
+  if (state.range(1) != 0) {  // years, with y in the hundreds
+    for (int r = 1; r <= orvelt::kRows; ++r) {
+      input.grid1[1][r] = std::to_string(2000 + r);
+      input.grid1[2][r] = std::to_string(370 + 2.2 * r + 0.01 * r * r);
+    }
+  }
+  const auto model = static_cast<orvelt::FitModel>(state.range(0));
+  orvelt::RunCompute(store, input, model, labels);
+  for (auto _ : state) benchmark::DoNotOptimize(orvelt::FitExactly(store, model));
+}
+BENCHMARK(BM_FitExactly)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
+    ->ArgNames({"kind", "years"})
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -17,15 +17,8 @@ class CommandError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-inline constexpr const char* kZeroDivideText = "0 による浮動小数点数除算";
 inline constexpr const char* kInvalidOperationText = "不正な浮動小数点数演算命令";
 inline constexpr const char* kOverflowText = "浮動小数点数のオーバーフロー";
-
-// n / d; a non-zero n over 0 and 0 / 0 stop the command as the x87 unit would.
-Ext Divide(Ext n, Ext d);
-
-// Square root of a non-negative value.
-Ext SquareRoot(Ext v);
 
 // Rounds to the nearest 32-bit value; a result beyond the 32-bit range stops the command.
 float Store(Ext v);

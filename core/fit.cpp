@@ -1,15 +1,15 @@
 #include "core/fit.h"
 
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "core/exact.h"
 #include "core/number.h"
 
 namespace orvelt {
 
 namespace {
-
-// Adds a term to a 32-bit sum in extended precision and rounds the sum back.
-void Add(float& sum, Ext term) {
-  sum = Store(sum + term);
-}
 
 void Widen(float value, float& lo, float& hi) {
   if (lo > value) lo = value;
@@ -20,41 +20,70 @@ std::string CoefficientText(float value) {
   return FormatNumber(value, 10, 5);
 }
 
-}  // namespace
+constexpr int kMaxCoefficients = 3;
 
-const char* FormulaText(FitModel model) {
-  switch (model) {
-    case FitModel::Linear:
-      return "y = ax + b";
-    case FitModel::Proportional:
-      return "y = ax";
-    case FitModel::Quadratic:
-      return "y = ax^2 + bx + c";
-    case FitModel::QuadraticNoConstant:
-      return "y = ax^2 + bx";
+// The least-squares solution of the used pairs in exact rationals: the coefficients, in the
+// order of `powers`, and the residual sum of squares.
+struct ExactSolution {
+  std::array<mpq_class, kMaxCoefficients> coefficients;
+  mpq_class residualSquares;
+};
+
+// Solves the normal equations Σ x^(pi+pj) · cj = Σ x^pi · y by elimination. Their matrix is
+// singular exactly when the fit is not unique; the equations are then still consistent, so
+// Cramer's rule would give 0/0.
+ExactSolution SolveLeastSquares(const std::vector<std::pair<mpq_class, mpq_class>>& pairs,
+                                const int* powers, int count) {
+  std::array<mpq_class, 2 * (kMaxCoefficients - 1) + 1> sumXPower;  // Σ x^0 .. Σ x^4
+  std::array<mpq_class, kMaxCoefficients> sumXPowerY;               // Σ x^0·y .. Σ x^2·y
+  for (const auto& [x, y] : pairs) {
+    mpq_class power = 1;
+    for (std::size_t p = 0; p < sumXPower.size(); ++p) {
+      sumXPower[p] += power;
+      if (p < sumXPowerY.size()) sumXPowerY[p] += power * y;
+      power *= x;
+    }
   }
-  return "";
+  std::array<std::array<mpq_class, kMaxCoefficients + 1>, kMaxCoefficients> m;
+  for (int i = 0; i < count; ++i) {
+    for (int j = 0; j < count; ++j) m[i][j] = sumXPower[powers[i] + powers[j]];
+    m[i][count] = sumXPowerY[powers[i]];
+  }
+  for (int col = 0; col < count; ++col) {
+    int pivot = col;
+    while (pivot < count && sgn(m[pivot][col]) == 0) ++pivot;
+    if (pivot == count) throw CommandError(kInvalidOperationText);
+    std::swap(m[col], m[pivot]);
+    for (int r = 0; r < count; ++r) {
+      if (r == col || sgn(m[r][col]) == 0) continue;
+      const mpq_class factor = m[r][col] / m[col][col];
+      for (int j = col; j <= count; ++j) m[r][j] -= factor * m[col][j];
+    }
+  }
+  ExactSolution solution;
+  for (int i = 0; i < count; ++i) solution.coefficients[i] = m[i][count] / m[i][i];
+  for (const auto& [x, y] : pairs) {
+    mpq_class residual = y;
+    for (int i = 0; i < count; ++i) {
+      mpq_class term = solution.coefficients[i];
+      for (int p = 0; p < powers[i]; ++p) term *= x;
+      residual -= term;
+    }
+    solution.residualSquares += residual * residual;
+  }
+  return solution;
 }
+
+}  // namespace
 
 void AccumulateSums(FitSums& s, const DataStore& store, bool plotSeries2) {
   for (int k = 1; k <= store.Count1; ++k) {
-    const Ext x = store.X1[k], y = store.Y1[k];
     if (k == 1) {
       s.XMin = s.XMax = store.X1[k];
       s.YMin = s.YMax = store.Y1[k];
     } else {
       Widen(store.X1[k], s.XMin, s.XMax);
       Widen(store.Y1[k], s.YMin, s.YMax);
-    }
-    if (store.Use1[k] != 0) {
-      Add(s.SumX4, ((x * x) * x) * x);
-      Add(s.SumX3, (x * x) * x);
-      Add(s.SumX2, x * x);
-      Add(s.SumX, x);
-      Add(s.SumX2Y, (x * x) * y);
-      Add(s.SumXY, x * y);
-      Add(s.SumY, y);
-      Add(s.SumN, 1);
     }
   }
   if (!plotSeries2) return;
@@ -64,52 +93,31 @@ void AccumulateSums(FitSums& s, const DataStore& store, bool plotSeries2) {
   }
 }
 
-void FitCoefficients(DataStore& store, const FitSums& s, FitModel model) {
-  const Ext N = s.SumN, Sx = s.SumX, Sx2 = s.SumX2, Sx3 = s.SumX3, Sx4 = s.SumX4, Sy = s.SumY,
-            Sxy = s.SumXY, Sx2y = s.SumX2Y;
-  // Each coefficient is stored as soon as it is known: a later fault leaves the earlier ones.
-  float &a = store.CoefA, &b = store.CoefB, &c = store.CoefC;
-  a = b = c = 0;
-  switch (model) {
-    case FitModel::Linear:
-      a = Store(Divide(Sxy * N - Sx * Sy, Sx2 * N - Sx * Sx));
-      b = Store(Divide(Sy - a * Sx, N));
-      break;
-    case FitModel::Proportional:
-      a = Store(Divide(Sxy, Sx2));
-      break;
-    case FitModel::Quadratic: {
-      const Ext P = Sxy * N - Sx * Sy, Q = Sx3 * N - Sx2 * Sx, R = Sx2 * N - Sx * Sx,
-                U = Sx2y * N - Sx2 * Sy, V = Sx4 * N - Sx2 * Sx2;
-      if (store.UsedCount() >= 3) a = Store(Divide(P * Q - R * U, Q * Q - R * V));
-      // b from a·V + b·Q = U; when x are symmetric about 0, Q is 0 and that equation holds
-      // no b, so it comes from the other one, a·Q + b·R = P (R is 0 only with a single x).
-      b = Q != 0 ? Store(Divide(((Sx2 * Sx2 - Sx4 * N) * a + Sx2y * N) - Sx2 * Sy, Q))
-                 : Store(Divide(P - Q * a, R));
-      c = Store(Divide((Sy - a * Sx2) - b * Sx, N));
-      break;
-    }
-    case FitModel::QuadraticNoConstant:
-      a = Store(Divide(Sx2y * Sx2 - Sx3 * Sxy, Sx4 * Sx2 - Sx3 * Sx3));
-      b = Store(Divide(Sxy - a * Sx3, Sx2));
-      break;
+FitFigures FitExactly(const DataStore& store, FitModel model) {
+  std::vector<std::pair<mpq_class, mpq_class>> pairs;
+  for (int k = 1; k <= store.Count1; ++k) {
+    if (store.Use1[k] != 0) pairs.emplace_back(Exactly(store.X1[k]), Exactly(store.Y1[k]));
   }
+  const int u = static_cast<int>(pairs.size());
+  const FormulaKind& kind = KindOf(model);
+  // Two pairs give "y = ax^2 + bx + c" no square: a is 0 and b, c make the line through them.
+  const bool lineOnly = model == FitModel::Quadratic && u == 2;
+  const FormulaKind& solved = lineOnly ? KindOf(FitModel::Linear) : kind;
+  const ExactSolution exact = SolveLeastSquares(pairs, solved.powers.data(), solved.coefficients);
+
+  // Every figure is rounded before any is stored: a fault stores none of them.
+  std::array<float, kMaxCoefficients> rounded{};
+  const int first = lineOnly ? 1 : 0;
+  for (int i = 0; i < solved.coefficients; ++i) {
+    rounded[first + i] = NearestFloat(exact.coefficients[i]);
+  }
+  FitFigures figures{rounded[0], rounded[1], rounded[2], std::nullopt};
+  if (u > 2) figures.stdDev = NearestFloatOfRoot(exact.residualSquares / (u - 1));
+  return figures;
 }
 
 std::string StdDevText(const DataStore& store, FitModel model) {
-  const bool quadratic = model == FitModel::Quadratic || model == FitModel::QuadraticNoConstant;
-  const Ext q2 = quadratic ? store.CoefA : 0.0f;
-  const Ext q1 = quadratic ? store.CoefB : store.CoefA;
-  const Ext q0 = quadratic ? store.CoefC : store.CoefB;
-  float S = 0;
-  for (int k = 1; k <= store.Count1; ++k) {
-    if (store.Use1[k] == 0) continue;
-    const Ext x = store.X1[k];
-    const Ext e = store.Y1[k] - ((((q2 * x) * x) + q1 * x) + q0);
-    Add(S, e * e);
-  }
-  const Ext divisor = store.UsedCount() - 1;
-  return FormatNumber(Store(SquareRoot(Divide(S, divisor))), 10, 5);
+  return FormatNumber(FitExactly(store, model).stdDev.value(), 10, 5);
 }
 
 std::optional<std::string> YCalculation(const DataStore& store, FitModel model,
@@ -117,11 +125,9 @@ std::optional<std::string> YCalculation(const DataStore& store, FitModel model,
   const ParsedNumber number = ParseNumber(xText);
   if (!number.valid) return std::nullopt;
   const Ext x = StoreNumber(number);
-  const Ext a = store.CoefA, b = store.CoefB, c = store.CoefC;
+  const Curve curve = CurveOf(model, store.CoefA, store.CoefB, store.CoefC);
   // y stays in extended precision: it is shown, never stored.
-  const Ext y = model == FitModel::Linear || model == FitModel::Proportional
-                    ? a * x + b
-                    : ((a * x) * x + b * x) + c;
+  const Ext y = KindOf(model).HasSquare() ? curve.At(x) : curve.q1 * x + curve.q0;
   return FormatNumber(y, 10, 5);
 }
 
@@ -155,12 +161,19 @@ ComputeOutcome RunCompute(DataStore& store, const GridInput& input, FitModel mod
     return outcome;
   }
 
-  FitCoefficients(store, sums, model);
-  labels.a = "a =" + CoefficientText(store.CoefA);
-  labels.b = model == FitModel::Proportional ? "" : "b =" + CoefficientText(store.CoefB);
-  labels.c = model == FitModel::Quadratic ? "c =" + CoefficientText(store.CoefC) : "";
+  const FitFigures figures = FitExactly(store, model);
+  store.CoefA = figures.a;
+  store.CoefB = figures.b;
+  store.CoefC = figures.c;
+  const float coefficients[] = {figures.a, figures.b, figures.c};
+  std::string* coefficientLabels[] = {&labels.a, &labels.b, &labels.c};
+  const char* names[] = {"a =", "b =", "c ="};
+  for (int i = 0; i < 3; ++i) {
+    *coefficientLabels[i] =
+        i < KindOf(model).coefficients ? names[i] + CoefficientText(coefficients[i]) : "";
+  }
   labels.count = "data : " + std::to_string(u) + " 組";
-  if (u > 2) labels.stdDev = "標準偏差 =" + StdDevText(store, model);
+  if (figures.stdDev) labels.stdDev = "標準偏差 =" + FormatNumber(*figures.stdDev, 10, 5);
   return outcome;
 }
 

@@ -1,46 +1,38 @@
 #pragma once
-// Least-squares fits of the four formula kinds, in closed form, and the compute command's path.
+// Least-squares fits of the four formula kinds, solved exactly, and the compute command's path.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/datastore.h"
+#include "core/formula.h"
 
 namespace orvelt {
 
-// The selected item of RadioGroup1.
-enum class FitModel { Linear = 0, Proportional = 1, Quadratic = 2, QuadraticNoConstant = 3 };
-
-// "y = ax + b", "y = ax", "y = ax^2 + bx + c", "y = ax^2 + bx".
-const char* FormulaText(FitModel model);
-
+// The ranges the checks and the graph read: every complete series-1 row, omitted rows included,
+// and, when series 2 is plotted, all twenty series-2 slots.
 struct FitSums {
-  float SumX4 = 0, SumX3 = 0, SumX2 = 0, SumX = 0, SumX2Y = 0, SumXY = 0, SumY = 0, SumN = 0;
   float XMax = 0, XMin = 0, YMax = 0, YMin = 0;
 };
 
-// Sums over the used series-1 pairs; ranges over every complete series-1 row and, when series 2
-// is plotted, all twenty series-2 slots. Needs Count1 >= 1.
+// Needs Count1 >= 1.
 void AccumulateSums(FitSums& sums, const DataStore& store, bool plotSeries2);
 
-// Solves `model` and stores CoefA, CoefB, CoefC. Throws CommandError on a floating-point fault.
-void FitCoefficients(DataStore& store, const FitSums& sums, FitModel model);
-
-// Standard deviation of the residuals of the used pairs (divisor UsedCount - 1), as the results
-// box shows it. Only for UsedCount > 2.
-std::string StdDevText(const DataStore& store, FitModel model);
-
-// The five result labels, Label2 to Label6.
-struct ResultLabels {
-  std::string a = "a =";
-  std::string b = "b =";
-  std::string c = "c =";
-  std::string count = "data :";
-  std::string stdDev = "標準偏差 =";
-
-  bool operator==(const ResultLabels&) const = default;
+// The figures of a fit, each the 32-bit value nearest to the exact least-squares figure of the
+// used pairs as stored; the coefficients a kind lacks are 0.
+struct FitFigures {
+  float a = 0, b = 0, c = 0;
+  std::optional<float> stdDev;  // with a divisor of UsedCount - 1, for UsedCount > 2 only
 };
+
+// Fits `model` to the used series-1 pairs of the store. Throws CommandError with the invalid
+// operation's message when the fit is not unique (0/0 in exact arithmetic), and with the
+// overflow message when a figure lies beyond the 32-bit range.
+FitFigures FitExactly(const DataStore& store, FitModel model);
+
+// The standard deviation as the results box shows it. Only for UsedCount > 2.
+std::string StdDevText(const DataStore& store, FitModel model);
 
 // y at the x typed in `xText` by `model`'s formula with the stored coefficients, as the y box shows
 // it; nothing when the text is not a number. An x beyond the 32-bit range throws CommandError.
@@ -53,8 +45,7 @@ struct ComputeOutcome {
 };
 
 // The compute command without its window: reset the coefficients, read the grids, check, fit and
-// write the labels. `labels` is written as the command goes, so after a CommandError it shows how
-// far the command got.
+// write the labels. A fault stops it with the coefficients 0 and the labels as reset.
 ComputeOutcome RunCompute(DataStore& store, const GridInput& input, FitModel model,
                           ResultLabels& labels);
 

@@ -6,10 +6,7 @@ std::string TextReport(FitModel model, const ResultLabels& shown, const GridCell
   constexpr const char* kEnd = "\r\n";
   std::string text = std::string(FormulaText(model)) + kEnd;
   auto line = [&](const std::string& label) { text += "  " + label + kEnd; };
-  line(shown.a);
-  if (model != FitModel::Proportional) line(shown.b);
-  if (model == FitModel::Quadratic) line(shown.c);
-  line(shown.count);
+  for (const std::string& shownLine : ResultLines(model, shown)) line(shownLine);
   line(shown.stdDev);
   text += "No.\tx\ty";
   text += kEnd;

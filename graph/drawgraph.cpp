@@ -48,18 +48,6 @@ QString Text(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// y = qa x^2 + qb x + qc, the fitted formula whatever its kind.
-struct Curve {
-  Ext qa = 0, qb = 0, qc = 0;
-};
-
-Curve CurveOf(const DataStore& store, FitModel model) {
-  if (model == FitModel::Quadratic || model == FitModel::QuadraticNoConstant) {
-    return {store.CoefA, store.CoefB, store.CoefC};
-  }
-  return {0, store.CoefA, store.CoefB};
-}
-
 void DrawFrame(Canvas& canvas, const PlotRange& range) {
   const int W = range.W;
   canvas.SetPenColor(kBlack);
@@ -105,7 +93,7 @@ void DrawCurvePass(Canvas& canvas, const PlotRange& range, const Curve& q, float
   bool penUp = true;
   for (int i = 0; i <= range.W; ++i) {
     const float x = Single(range.L + static_cast<Ext>(i) * range.sx);
-    const float y = Single(q.qa * x * x + q.qb * x + q.qc + offset);
+    const float y = Single(q.At(x) + offset);
     if (!(y >= range.B && y <= range.T)) {  // a NaN too
       penUp = true;
       continue;
@@ -136,36 +124,22 @@ void DrawBands(Canvas& canvas, const PlotRange& range, const Curve& curve,
 void DrawFormulaBlock(Canvas& canvas, FitModel model, const ResultLabels& labels) {
   canvas.SetFontSize(11);
   canvas.SetBrushColor(kWhite);
-  switch (model) {
-    case FitModel::Linear:
-      canvas.TextOut(110, 340, QStringLiteral("y = ax + b"));
-      break;
-    case FitModel::Proportional:
-      canvas.TextOut(110, 340, QStringLiteral("y = ax"));
-      break;
-    case FitModel::Quadratic:
-      canvas.TextOut(110, 340, QStringLiteral("y = ax  + bx + c"));
-      break;
-    case FitModel::QuadraticNoConstant:
-      canvas.TextOut(110, 340, QStringLiteral("y = ax  + bx"));
-      break;
-  }
-  if (model == FitModel::Quadratic || model == FitModel::QuadraticNoConstant) {
-    // The exponent goes into the gap after "ax", raised by its smaller size.
+  // "^2" gives way to a blank, leaving two after "ax": the exponent goes into that gap, raised
+  // by its smaller size.
+  QString formula = QString::fromLatin1(FormulaText(model));
+  formula.replace(QStringLiteral("^2"), QStringLiteral(" "));
+  canvas.TextOut(110, 340, formula);
+  if (KindOf(model).HasSquare()) {
     canvas.SetFontSize(8);
     canvas.TextOut(150, 340, QStringLiteral("2"));
     canvas.SetFontSize(11);
   }
   // One result line every 15 rows; the deviation line sits 2 columns left and 2 rows lower.
   int row = 355;
-  const auto line = [&](const std::string& text) {
-    canvas.TextOut(120, row, Text(text));
+  for (const std::string& line : ResultLines(model, labels)) {
+    canvas.TextOut(120, row, Text(line));
     row += 15;
-  };
-  line(labels.a);
-  if (model != FitModel::Proportional) line(labels.b);
-  if (model == FitModel::Quadratic) line(labels.c);
-  line(labels.count);
+  }
   canvas.TextOut(118, row + 2, Text(labels.stdDev));
 }
 
@@ -225,7 +199,8 @@ void DrawGraph(Canvas& canvas, float XMax, float XMin, float YMax, float YMin,
   const PlotRange range = DerivePlotRange(XMax, XMin, YMax, YMin, canvas.Width());
   DrawFrame(canvas, range);
   DrawPoints(canvas, range, sources);
-  const Curve curve = CurveOf(sources.store, sources.model);
+  const DataStore& store = sources.store;
+  const Curve curve = CurveOf(sources.model, store.CoefA, store.CoefB, store.CoefC);
   canvas.SetPenColor(kBlack);
   DrawCurvePass(canvas, range, curve, 0);
   DrawBands(canvas, range, curve, sources);

@@ -123,12 +123,12 @@ void TForm1::BuildControls() {
       Place(new DataGrid(kGrid1Columns, kGridRows, client), "StringGrid1", 16, 16, 209, 137);
   StringGrid1->setToolTip(QStringLiteral("ダブルクリックで有効・無効が切り替えられます"));
 
-  RadioGroup1 =
-      Place(new RadioGroup(QStringLiteral("式の種類"),
-                           {QStringLiteral("y = ax + b"), QStringLiteral("y = ax"),
-                            QStringLiteral("y = ax^2 + bx + c"), QStringLiteral("y = ax^2 + bx")},
-                           client),
-            "RadioGroup1", 16, 184, 129, 105);
+  QStringList formulas;
+  for (int m = 0; m < kFitModels; ++m) {
+    formulas << QString::fromLatin1(FormulaText(static_cast<FitModel>(m)));
+  }
+  RadioGroup1 = Place(new RadioGroup(QStringLiteral("式の種類"), formulas, client), "RadioGroup1",
+                      16, 184, 129, 105);
   RadioGroup1->setFont(JapaneseFont(13));
 
   GroupBox2 =

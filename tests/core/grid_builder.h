@@ -27,8 +27,9 @@ inline orvelt::GridInput Grids(std::initializer_list<Row1> series1,
     input.grid1[3][r.row] = r.omit;
   }
   for (const Row2& r : series2) {
-    input.grid2[1][r.row] = r.x;
-    input.grid2[2][r.row] = r.y;
+    // Built, then moved in: g++ 12 warns falsely (-Wrestrict) on assigning the pointer here.
+    input.grid2[1][r.row] = std::string(r.x);
+    input.grid2[2][r.row] = std::string(r.y);
   }
   input.plotSeries2 = plotSeries2;
   return input;

@@ -11,7 +11,6 @@ import argparse
 import io
 import math
 import os
-import re
 import shutil
 import sys
 import time
@@ -22,11 +21,14 @@ sys.dont_write_bytecode = True  # nothing of a test run lands in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Session, vm_hwm_kib, wait_for  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "core"))
+import fit_oracle  # noqa: E402
+from fit_oracle import BASES, FORMULAS, f32, number_text, parse_cell  # noqa: E402
+
 PROGRAM = os.environ.get("ORVELT_PROGRAM", "")
 MAIN_TITLE = "^オルヴェルト Ver. 1.11$"
 GRAPH_TITLE = "^Orvelt Ver. 1.10$"
 HELP_CAPTION = "オルヴェルト ヘルプ"
-FORMULAS = ["y = ax + b", "y = ax", "y = ax^2 + bx + c", "y = ax^2 + bx"]
 WHITE, BLACK, GREY = (255, 255, 255), (0, 0, 0), (128, 128, 128)
 RED, BLUE = (255, 0, 0), (0, 0, 255)
 
@@ -52,10 +54,6 @@ def round_bits(q, bits):
     return (1 if q > 0 else -1) * n / scale
 
 
-def f32(q):
-    return round_bits(q, 24)
-
-
 def ext(q):
     """One operation of the 64-bit-mantissa extended precision."""
     return round_bits(q, 64)
@@ -67,87 +65,15 @@ def round_even(q):
     return n + 1 if rest > Fraction(1, 2) or (rest == Fraction(1, 2) and n % 2) else n
 
 
-def number_text(v, width, decimals):
-    """The fixed-point number text: rounded half away from zero, "-" for a negative value,
-    padded on the left with blanks to `width` (for the plain values of these tests)."""
-    v = Fraction(v)
-    scaled = abs(v) * 10 ** decimals
-    n, rest = divmod(scaled.numerator, scaled.denominator)
-    if 2 * rest >= scaled.denominator:
-        n += 1
-    digits = str(n).rjust(decimals + 1, "0")
-    text = digits[:-decimals] + "." + digits[-decimals:] if decimals else digits
-    return (("-" if v < 0 else "") + text).rjust(width)
-
-
 def padded(v):
     return number_text(v, 10, 5)
 
 
-def solve(matrix, vector):
-    """Exact Gaussian elimination."""
-    n = len(vector)
-    m = [list(row) + [vector[i]] for i, row in enumerate(matrix)]
-    for col in range(n):
-        pivot = next(r for r in range(col, n) if m[r][col] != 0)
-        m[col], m[pivot] = m[pivot], m[col]
-        for r in range(n):
-            if r != col and m[r][col] != 0:
-                f = m[r][col] / m[col][col]
-                m[r] = [a - f * b for a, b in zip(m[r], m[col])]
-    return [m[i][n] / m[i][i] for i in range(n)]
-
-
-BASES = [
-    (lambda x: [x, 1], "ab"),
-    (lambda x: [x], "a"),
-    (lambda x: [x * x, x, 1], "abc"),
-    (lambda x: [x * x, x], "ab"),
-]
-
-
-def exact_fit(kind, pairs):
-    """Least-squares coefficients {a, b, c} and residual sum of squares, exactly."""
-    basis, names = BASES[kind]
-    rows = [basis(Fraction(x)) for x, _ in pairs]
-    k = len(names)
-    normal = [[sum(r[i] * r[j] for r in rows) for j in range(k)] for i in range(k)]
-    rhs = [sum(r[i] * Fraction(y) for r, (_, y) in zip(rows, pairs)) for i in range(k)]
-    coef = dict(zip(names, solve(normal, rhs)))
-    sse = sum((Fraction(y) - sum(c * v for c, v in zip(coef.values(), r))) ** 2
-              for r, (_, y) in zip(rows, pairs))
-    return coef, sse
-
-
-def parse_cell(text):
-    """A valid number text of these tests as an exact value (blanks, sign, digits, '.', 'e')."""
-    m = re.fullmatch(r" *([+-]?)(\d*)(?:\.(\d*))?(?:[eE]([+-]?\d+))?", text)
-    assert m and (m.group(2) or m.group(3) is not None), text
-    digits = (m.group(2) or "") + (m.group(3) or "")
-    exponent = int(m.group(4) or 0) - len(m.group(3) or "")
-    value = Fraction(int(digits or "0")) * Fraction(10) ** exponent
-    return -value if m.group(1) == "-" else value
-
-
 def result_labels(kind, pairs):
-    """The five result captions after a fit of `kind` to the used (x, y) texts, from the exact
-    least-squares solution; the data are chosen so that 32-bit arithmetic reaches it."""
-    values = [(parse_cell(x), parse_cell(y)) for x, y in pairs]
-    coef, sse = exact_fit(kind, values)
-    for name, value in coef.items():
-        assert f32(value) == value and value != 0, f"test data: {name} = {value} is not plain"
-    u = len(values)
-    labels = {"a": "a =" + padded(coef["a"]),
-              "b": "b =" + padded(coef["b"]) if "b" in coef else "",
-              "c": "c =" + padded(coef["c"]) if "c" in coef else "",
-              "n": f"data : {u} 組",
-              "s": "標準偏差 ="}
-    if u > 2:
-        s = f32(Fraction(math.sqrt(sse / (u - 1))))
-        # Far from a rounding boundary of the fifth decimal, so the text cannot depend on how
-        # the root was rounded.
-        assert abs((s * 10 ** 5) % 1 - Fraction(1, 2)) > Fraction(1, 100)
-        labels["s"] += padded(s)
+    """The five result captions after a fit of `kind` to the used (x, y) texts, and the fitted
+    32-bit coefficients, from the exact least-squares solution."""
+    labels = dict(zip("abcns", fit_oracle.labels(kind, pairs)))
+    coef = {name: value for name, value in fit_oracle.figures(kind, pairs).items() if name != "s"}
     return labels, coef
 
 
@@ -418,6 +344,17 @@ class TextReport(ProgramTestCase):
         # y = x^2 + x + 1 on x = -2..2, as designed experiments lay x out.
         rows = {r: (str(x), str(x * x + x + 1), "") for r, x in enumerate(range(-2, 3), 1)}
         self.check(2, rows, by_click=True)
+
+    def test_carbon_dioxide_by_year(self):
+        # Annual mean CO2 at Mauna Loa, 2001 to 2020: data far from 0, as people type them.
+        ppm = ["371.32", "373.45", "375.98", "377.70", "379.98", "382.09", "384.02", "385.83",
+               "387.64", "390.10", "391.85", "394.06", "396.74", "398.81", "401.01", "404.41",
+               "406.76", "408.72", "411.65", "414.21"]
+        rows = {r: (str(2000 + r), y, "") for r, y in enumerate(ppm, 1)}
+        labels = self.check(2, rows, by_click=True)
+        self.assertEqual([labels[n] for n in "abcs"],
+                         ["a =   0.02068", "b = -80.92440", "c =79509.71875",
+                          "標準偏差 =   0.35654"])
 
     def test_parabola_through_origin_by_click(self):
         # y = 2x^2 - 3x; a leading blank is part of the number text and of the report.

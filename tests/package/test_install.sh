@@ -144,6 +144,8 @@ case $mode in
       needs libqt6widgets6 "Qt widgets"
       needs fonts-ipafont-gothic "the window font"
       needs fonts-paratype "the face of the graph's frame numbers"
+      needs libgmp10 "the exact fit's rationals"
+      needs libmpfr6 "the exact fit's rounding"
       dpkg-deb -c "$deb" | awk '$2 != "root/root" { bad = 1; print } END { exit bad }' >&2 ||
         fail "files not owned by root"
       dpkg -x "$deb" "$scratch/root"

@@ -248,11 +248,10 @@ Shown Use() {
     }
     shown.labels << p.Labels();
   }
-  // The failures of the system's file calls that no test can bring about as root, and division
-  // by zero, shown as the general error box shows every failure.
+  // The failures of the system's file calls that no test can bring about as root, shown as the
+  // general error box shows every failure.
   for (int error : {ENOENT, ENOTDIR, EMFILE, EACCES, ENOSPC})
     shown.messages << GeneralErrorText(QString::fromStdString(IoErrorText(error)));
-  shown.messages << GeneralErrorText(QString::fromUtf8(kZeroDivideText));
   return shown;
 }
 
