@@ -59,12 +59,17 @@ const char* const kTooFew2 = "データ数が足りません\n\n２組以上の�
 const char* const kOnlyZero = "ｘ の値が ０ のみです\n\n計算できません";
 const char* const kAllSame = "ｘ の値がすべて同じです\n\n計算できません";
 
+bool HasConstant(const FormulaKind& kind) {
+  return kind.powers[kind.coefficients - 1] == 0;
+}
+
 // Least squares in long double on t = (x - m) / w, with m the mean of x when the kind has a
 // constant (0 otherwise) and w the largest |x - m|; the coefficients are then taken back to x.
 // Returns a, b, c in the kind's order and the standard deviation.
+
 std::array<long double, 4> CentredSolve(const DataStore& store, const FormulaKind& kind) {
   const int k = kind.coefficients;
-  const bool constant = kind.powers[k - 1] == 0;
+  const bool constant = HasConstant(kind);
   std::vector<long double> xs, ys;
   for (int i = 1; i <= store.Count1; ++i) {
     if (store.Use1[i] == 0) continue;
@@ -386,12 +391,11 @@ class TestFit : public QObject {
     QTest::addColumn<int>("model");
     QTest::addColumn<double>("centre");
     for (int m = 0; m < kFitModels; ++m) {
-      const bool constant = KindOf(static_cast<FitModel>(m))
-                                .powers[KindOf(static_cast<FitModel>(m)).coefficients - 1] == 0;
+      const auto kind = static_cast<FitModel>(m);
       for (double centre : {0.0, 2000.0, 300.0, 1013.0}) {
-        if (!constant && centre != 0) continue;  // without a constant x cannot be centred
-        QTest::newRow(qPrintable(
-            QStringLiteral("%1 near %2").arg(FormulaText(static_cast<FitModel>(m))).arg(centre)))
+        // Without a constant x cannot be centred.
+        if (!HasConstant(KindOf(kind)) && centre != 0) continue;
+        QTest::newRow(qPrintable(QStringLiteral("%1 near %2").arg(FormulaText(kind)).arg(centre)))
             << m << centre;
       }
     }
@@ -402,10 +406,11 @@ class TestFit : public QObject {
     const auto kind = static_cast<FitModel>(model);
     const FormulaKind& formula = KindOf(kind);
     std::mt19937 random(20261209 + model + static_cast<int>(centre));
-    std::uniform_real_distribution<double> spread(1, 40), unit(-1, 1), noise(-0.5, 0.5);
+    // Half widths of x from 1 to 10 000, evenly in their logarithm.
+    std::uniform_real_distribution<double> decades(0, 4), unit(-1, 1), noise(-0.5, 0.5);
     std::uniform_int_distribution<int> count(5, 20);
     for (int trial = 0; trial < 200; ++trial) {
-      const double width = spread(random);
+      const double width = std::pow(10.0, decades(random));
       // Coefficients of the shape over t = (x - centre) / width, each of some size.
       const double shape[] = {1.5 + unit(random), 2 + unit(random), 3 + unit(random)};
       GridInput input;
