@@ -171,7 +171,7 @@ class TestFit : public QObject {
     Row("quadratic, two pairs and omitted rows",
         Grids({{1, "1", "1"}, {2, "7", "7", "Omit"}, {3, "3", "5"}, {4, "-4", "0", "x"}}), 2, "", 0,
         {"a =   0.00000", "b =   2.00000", "c =  -1.00000", "data : 2 組", "標準偏差 ="});
-    // x symmetric about 0 makes Q 0: b comes from the other eliminated equation.
+    // x symmetric about 0: the sums of odd powers of x vanish.
     Row("quadratic, x symmetric about 0", Grids({{1, "-1", "1"}, {2, "0", "0"}, {3, "1", "1"}}), 2,
         "", 0,
         {"a =   1.00000", "b =   0.00000", "c =   0.00000", "data : 3 組", "標準偏差 =   0.00000"});
@@ -233,8 +233,8 @@ class TestFit : public QObject {
         {"a =   2.07438", "", "", "data : 11 組", "標準偏差 =   3.56753"});
     Row("NIST NoInt2", Pairs({{"4", "3"}, {"5", "4"}, {"6", "4"}}), 1, "", 0,
         {"a =   0.72727", "", "", "data : 3 組", "標準偏差 =   0.36927"});
-    // x a multiple of 1024 above 10^10 (32-bit values there are 1024 apart), y = (x - 10^10)/1024
-    // + 7.
+    // x in steps of 1024 from 10^10 (32-bit values there are 1024 apart), on the line
+    // y = (x - 10^10) / 1024 + 7.
     std::vector<std::pair<std::string, std::string>> farX;
     for (int k = 0; k < 6; ++k) {
       farX.emplace_back(std::to_string(10000000000LL + 1024 * k), std::to_string(k + 7));
