@@ -242,6 +242,7 @@ class Session:
         self._procs = []  # (Popen, own process group)
         self.programs = []
         self._xdisplay = None
+        self._wide_keys = {}  # character -> the spare keycode it is mapped to
 
     # ---- set-up and tear-down -------------------------------------------------------------
 
@@ -498,14 +499,37 @@ class Session:
         for i, part in enumerate(text.split("\n")):
             if i:
                 self.key("Return")
-            # A character beyond the keyboard map is typed by remapping a spare key; a program
-            # that is slow to see the new map reads the key with the old one. Such characters go
-            # one at a time, with time between them.
             for run in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", part):
-                wide = not run.isascii()
-                self.tool(["xdotool", "type", "--delay", str(80 if wide else delay), "--", run])
-                if wide:
-                    time.sleep(0.08)
+                if run.isascii():
+                    self.tool(["xdotool", "type", "--delay", str(delay), "--", run])
+                else:
+                    self._type_wide(run)
+
+    def _type_wide(self, char):
+        """Types a character beyond the keyboard map through a spare key of its own. The key
+        keeps that character for the rest of the session: a program may read the map when it
+        handles the key, long after it was pressed, and must find the same character there."""
+        from Xlib import X
+        from Xlib.ext import xtest
+        d = self._xdisplay
+        if char not in self._wide_keys:
+            first = d.display.info.min_keycode
+            count = d.display.info.max_keycode - first + 1
+            taken = set(self._wide_keys.values())
+            spare = [first + i for i, syms in enumerate(d.get_keyboard_mapping(first, count))
+                     if not any(syms) and first + i not in taken]
+            if not spare:
+                raise RuntimeError("no spare key left for " + repr(char))
+            code = ord(char)
+            keysym = code if code < 0x100 else 0x1000000 | code
+            d.change_keyboard_mapping(spare[0], [(keysym, keysym)])
+            d.sync()
+            self._wide_keys[char] = spare[0]
+        keycode = self._wide_keys[char]
+        xtest.fake_input(d, X.KeyPress, keycode)
+        xtest.fake_input(d, X.KeyRelease, keycode)
+        d.sync()
+        time.sleep(0.03)
 
     def click(self, wid, x, y, button=1, repeat=1):
         """Clicks at (x, y) relative to the window's top-left corner; repeat=2 double-clicks."""
