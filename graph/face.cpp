@@ -1,6 +1,7 @@
 #include "graph/face.h"
 
 #include <QFontDatabase>
+#include <cmath>
 
 namespace orvelt {
 
@@ -47,8 +48,8 @@ QStringList GraphFamilies(int pixelHeight) {
   return Installed(QStringList{QStringLiteral("PT Sans")} + JapanesePreference());
 }
 
-QFont GraphFont(int pixelHeight) {
-  QFont font = FontOf(GraphFamilies(pixelHeight), pixelHeight);
+QFont GraphFont(int pixelHeight, double ratio) {
+  QFont font = FontOf(GraphFamilies(pixelHeight), static_cast<int>(std::lround(pixelHeight * ratio)));
   font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
