@@ -51,6 +51,9 @@ QStringList GraphFamilies(int pixelHeight) {
 QFont GraphFont(int pixelHeight, double ratio) {
   QFont font = FontOf(GraphFamilies(pixelHeight), static_cast<int>(std::lround(pixelHeight * ratio)));
   font.setStyleStrategy(QFont::NoAntialias);
+  // The picture is a document: its glyphs must not follow the screen's hinting, which Qt drops
+  // on scaled screens. Slight hinting is what fontconfig gives by default.
+  font.setHintingPreference(QFont::PreferVerticalHinting);
   return font;
 }
 

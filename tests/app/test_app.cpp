@@ -11,9 +11,11 @@
 #include <QTextBrowser>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstring>
 
+#include "app/commandline.h"
 #include "app/desktop.h"
 #include "app/errors.h"
 #include "app/help.h"
@@ -225,6 +227,109 @@ class TestApp : public QObject {
         Qt::Key(key));
     QVERIFY(desktop.Show(box));
     QVERIFY(inspected);
+  }
+
+  // Boxes and dialogs are transient for the main window, so that a compositor that places them
+  // itself puts them over it; the position asked for still holds where positions are kept.
+  void boxesAndDialogsBelongToTheMainWindow() {
+    QWidget main;
+    main.setWindowTitle(QStringLiteral("main"));
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QWidget other;  // active when the box comes: not the owner
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    other.activateWindow();
+    QtDesktop desktop;
+    desktop.SetMainWindow(&main);
+    const Box box{QStringLiteral("エラー"), QStringLiteral("ファイルが見つかりません"),
+                  BoxIcon::Error, BoxButtons::Ok, 230, 190, false};
+    QWidget* boxParent = nullptr;
+    QWindow* transientFor = nullptr;
+    QPoint at;
+    WhenBoxOpens(
+        [&](QMessageBox* shown) {
+          boxParent = shown->parentWidget();
+          transientFor = shown->windowHandle()->transientParent();
+          at = shown->frameGeometry().topLeft();
+        },
+        Qt::Key_Return);
+    desktop.Show(box);
+    QCOMPARE(boxParent, &main);
+    QCOMPARE(transientFor, main.windowHandle());
+    QCOMPARE(at, QPoint(230, 190));
+
+    FileDialog dialog{FileDialog::Mode::Open, QStringLiteral("a|*.ovt"), QStringLiteral("ovt"),
+                      QString()};
+    QWidget* dialogParent = nullptr;
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [&, timer] {
+      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!d || !d->isVisible()) return;
+      timer->stop();
+      timer->deleteLater();
+      dialogParent = d->parentWidget();
+      d->reject();
+    });
+    timer->start(10);
+    QVERIFY(!desktop.Run(dialog));
+    QCOMPARE(dialogParent, &main);
+  }
+
+  // The command line: files in order, "--help" and "--version" answered, "--" ends the
+  // options, anything else beginning with "-" refused, the first of them named.
+  void commandLine_data() {
+    using A = CommandLine::Action;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("refused");
+    QTest::newRow("nothing") << QStringList() << int(A::Run) << QStringList() << QString();
+    QTest::newRow("two files") << QStringList{"a.ovt", "データ 2.ovt"} << int(A::Run)
+                               << QStringList{"a.ovt", "データ 2.ovt"} << QString();
+    QTest::newRow("three files, one a dash")
+        << QStringList{"a", "-", "c"} << int(A::Run) << QStringList{"a", "-", "c"} << QString();
+    QTest::newRow("help") << QStringList{"--help"} << int(A::Help) << QStringList() << QString();
+    QTest::newRow("version after a file")
+        << QStringList{"a.ovt", "--version"} << int(A::Version) << QStringList{"a.ovt"}
+        << QString();
+    QTest::newRow("help wins over version")
+        << QStringList{"--version", "--help"} << int(A::Help) << QStringList() << QString();
+    QTest::newRow("unknown long option")
+        << QStringList{"a", "--verbose", "--help"} << int(A::Refuse) << QStringList{"a"}
+        << "--verbose";
+    QTest::newRow("the toolkit's options too")
+        << QStringList{"-platform", "xcb"} << int(A::Refuse) << QStringList{"xcb"}
+        << "-platform";
+    QTest::newRow("an abbreviation") << QStringList{"--vers"} << int(A::Refuse) << QStringList()
+                                     << "--vers";
+    QTest::newRow("after --, names")
+        << QStringList{"--", "--help", "-x.ovt", "--"} << int(A::Run)
+        << QStringList{"--help", "-x.ovt", "--"} << QString();
+  }
+  void commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QStringList, files);
+    QFETCH(QString, refused);
+    const CommandLine line = ParseCommandLine(arguments);
+    QCOMPARE(int(line.action), action);
+    QCOMPARE(line.files, files);
+    QCOMPARE(line.refused, refused);
+  }
+
+  // The terminal's texts: plain ASCII, the version that of the window's caption.
+  void terminalTexts() {
+    for (const QString& text : {UsageText(), VersionLines()}) {
+      QVERIFY(text.endsWith('\n'));
+      for (QChar c : text) QVERIFY2(c.unicode() < 128 && c.unicode() != 0, qPrintable(text));
+    }
+    QVERIFY(UsageText().startsWith(QStringLiteral("Usage: orvelt ")));
+    for (const char* option : {"--help", "--version"})
+      QVERIFY(UsageText().contains(QLatin1String(option)));
+    const QString first = VersionLines().section('\n', 0, 0);
+    QVERIFY(first.startsWith(QStringLiteral("orvelt ")));
+    QVERIFY(kMainCaption.endsWith(QStringLiteral(" Ver. ") + first.mid(7)));
   }
 
   void nameFilters() {

@@ -116,10 +116,13 @@ check_tree() {
   LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$manpage" 2>/dev/null | grep -q -- '--version' ||
     fail "$manpage does not show the options"
 
-  # Started through the link, the installed program shows the manual from the private folder.
+  # Started through the link, the installed program shows the manual from the private folder,
+  # and answers on the terminal.
   local report
   report=$(/usr/bin/python3 "$source_dir/tests/e2e/test_e2e.py" --program "$link" HelpShown 2>&1) ||
     fail "the installed program does not show its manual:"$'\n'"$report"
+  [[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$link" --version | head -n1)" == "orvelt $version" ]] ||
+    fail "$link --version does not name version $version"
 
   if [[ -f "$desktop" ]]; then
     report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $report"
