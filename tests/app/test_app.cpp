@@ -28,18 +28,26 @@ Q_DECLARE_METATYPE(orvelt::BoxButtons)
 
 namespace {
 
-// Runs `inspect` on the first modal box that opens, then closes it with `key`.
-void WhenBoxOpens(std::function<void(QMessageBox*)> inspect, Qt::Key key) {
+// Runs `handle` on the first modal dialog of the kind that opens.
+template <class Dialog>
+void WhenOpens(std::function<void(Dialog*)> handle) {
   auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, inspect, key] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible()) return;
+  QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
     timer->stop();
     timer->deleteLater();
+    handle(dialog);
+  });
+  timer->start(10);
+}
+
+// Runs `inspect` on the first modal box that opens, then closes it with `key`.
+void WhenBoxOpens(std::function<void(QMessageBox*)> inspect, Qt::Key key) {
+  WhenOpens<QMessageBox>([inspect, key](QMessageBox* box) {
     inspect(box);
     QTest::keyClick(box, key);
   });
-  timer->start(10);
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
@@ -262,16 +270,10 @@ class TestApp : public QObject {
     FileDialog dialog{FileDialog::Mode::Open, QStringLiteral("a|*.ovt"), QStringLiteral("ovt"),
                       QString()};
     QWidget* dialogParent = nullptr;
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [&, timer] {
-      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (!d || !d->isVisible()) return;
-      timer->stop();
-      timer->deleteLater();
+    WhenOpens<QFileDialog>([&](QFileDialog* d) {
       dialogParent = d->parentWidget();
       d->reject();
     });
-    timer->start(10);
     QVERIFY(!desktop.Run(dialog));
     QCOMPARE(dialogParent, &main);
   }
@@ -365,12 +367,7 @@ class TestApp : public QObject {
     bool active = false;
     auto answer = [&](const QString& typed) {
       std::optional<Seen> seen;
-      auto* timer = new QTimer;
-      QObject::connect(timer, &QTimer::timeout, [&, timer] {
-        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!d || !d->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
+      WhenOpens<QFileDialog>([&](QFileDialog* d) {
         auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         seen = Seen{d->testOption(QFileDialog::DontUseNativeDialog),
                     d->testOption(QFileDialog::DontConfirmOverwrite), d->nameFilters(),
@@ -387,7 +384,6 @@ class TestApp : public QObject {
           d->reject();
         }
       });
-      timer->start(10);
       const bool chosen = desktop.Run(dialog);
       return std::make_pair(chosen, seen.value_or(Seen{}));
     };

@@ -816,17 +816,17 @@ def _dump_accessible(pid, prune):
     print("null")
 
 
-def _do_action(pid, role, name):
-    """Does the first action of the first object of process ``pid`` with this role and name;
-    prints "done", or "none" while there is none."""
+def _find_accessible(pid, match, descend, depth_limit):
+    """The first object of process ``pid`` for which ``match(acc)`` holds, searching below the
+    objects for which ``descend(acc)`` holds, ``depth_limit`` levels deep; None if there is none."""
     import gi
     gi.require_version("Atspi", "2.0")
     from gi.repository import Atspi
 
     def find(acc, depth):
-        if acc.get_role_name() == role and (acc.get_name() or "") == name:
+        if match(acc):
             return acc
-        if depth < 40:
+        if depth < depth_limit and descend(acc):
             for i in range(acc.get_child_count()):
                 child = acc.get_child_at_index(i)
                 found = child is not None and find(child, depth + 1)
@@ -842,12 +842,21 @@ def _do_action(pid, role, name):
                 continue
         except Exception:
             continue
-        acc = find(app, 0)
-        action = acc and acc.get_action_iface()
-        if action and action.get_n_actions() > 0:
-            action.do_action(0)
-            print("done")
-            return
+        return find(app, 0)
+    return None
+
+
+def _do_action(pid, role, name):
+    """Does the first action of the first object of process ``pid`` with this role and name;
+    prints "done", or "none" while there is none."""
+    acc = _find_accessible(
+        pid, lambda a: a.get_role_name() == role and (a.get_name() or "") == name,
+        lambda a: True, 40)
+    action = acc and acc.get_action_iface()
+    if action and action.get_n_actions() > 0:
+        action.do_action(0)
+        print("done")
+        return
     print("none")
 
 
@@ -857,28 +866,10 @@ def _dump_table(pid, name):
     gi.require_version("Atspi", "2.0")
     from gi.repository import Atspi
 
-    def find(acc, depth):
-        if acc.get_role() == Atspi.Role.TABLE and (acc.get_name() or "") == name:
-            return acc
-        if depth < 12 and acc.get_role() != Atspi.Role.TABLE:
-            for i in range(acc.get_child_count()):
-                child = acc.get_child_at_index(i)
-                found = child is not None and find(child, depth + 1)
-                if found:
-                    return found
-        return None
-
-    desktop = Atspi.get_desktop(0)
-    for i in range(desktop.get_child_count()):
-        app = desktop.get_child_at_index(i)
-        try:
-            if app is None or app.get_process_id() != pid:
-                continue
-        except Exception:
-            continue
-        acc = find(app, 0)
-        if not acc:
-            break
+    acc = _find_accessible(
+        pid, lambda a: a.get_role() == Atspi.Role.TABLE and (a.get_name() or "") == name,
+        lambda a: a.get_role() != Atspi.Role.TABLE, 12)
+    if acc:
         table = acc.get_table_iface()
         rows, columns = table.get_n_rows(), table.get_n_columns()
         cells, focused = [], []
