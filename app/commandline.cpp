@@ -38,7 +38,8 @@ QString UsageText() {
 }
 
 QString VersionLines() {
-  return QStringLiteral("orvelt " ORVELT_VERSION "\n"
+  return QStringLiteral("orvelt " ORVELT_VERSION
+                        "\n"
                         "Copyright (C) 2026 Orvelt developers\n"
                         "License: MIT\n");
 }

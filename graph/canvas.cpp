@@ -263,7 +263,8 @@ void Canvas::TextOut(int x, int y, const QString& text) {
   const Face& face = FaceOf(points_, 1.0);
   const QFontMetrics metrics(face.font);
   // Faces of finer sizes are not exactly proportional: a generous bound on the cell.
-  const std::int64_t width = metrics.horizontalAdvance(text) * std::int64_t{5} / 4 + face.advanceOfM;
+  const std::int64_t width =
+      metrics.horizontalAdvance(text) * std::int64_t{5} / 4 + face.advanceOfM;
   const std::int64_t height = metrics.height() * std::int64_t{5} / 4 + 2;
   Draw(Drawing{Drawing::Kind::Text, x, y, x, y, pen_, brush_, points_, text,
                text.isEmpty() ? QRect()

@@ -49,7 +49,8 @@ QStringList GraphFamilies(int pixelHeight) {
 }
 
 QFont GraphFont(int pixelHeight, double ratio) {
-  QFont font = FontOf(GraphFamilies(pixelHeight), static_cast<int>(std::lround(pixelHeight * ratio)));
+  QFont font =
+      FontOf(GraphFamilies(pixelHeight), static_cast<int>(std::lround(pixelHeight * ratio)));
   font.setStyleStrategy(QFont::NoAntialias);
   // The picture is a document: its glyphs must not follow the screen's hinting, which Qt drops
   // on scaled screens. Slight hinting is what fontconfig gives by default.

@@ -11,8 +11,7 @@
 
 namespace orvelt {
 
-PictureView::PictureView(const Canvas& canvas, QWidget* parent)
-    : QWidget(parent), canvas_(canvas) {
+PictureView::PictureView(const Canvas& canvas, QWidget* parent) : QWidget(parent), canvas_(canvas) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

@@ -7,9 +7,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <cmath>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 #include "core/block.h"
 #include "ui/accessible.h"
@@ -173,7 +173,7 @@ void DataGrid::paintEvent(QPaintEvent*) {
         if (pass == 0) {
           // The current cell lies under the editor, which may leave an edge of its ground free.
           const bool underEditor = col == col_ && row == row_;
-          p.fillRect(cell, pal.color(fixed                       ? QPalette::Button
+          p.fillRect(cell, pal.color(fixed                      ? QPalette::Button
                                      : selected && !underEditor ? QPalette::Highlight
                                                                 : QPalette::Base));
         } else if (pass == 1) {

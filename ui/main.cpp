@@ -109,7 +109,8 @@ void TForm1::Open() {
 }
 
 QString orvelt::LeftOutFilesText(const QStringList& names) {
-  return QStringLiteral("ファイルは系列１と系列２の二つまでしか開けません\n\n開かなかったファイル:\n") +
+  return QStringLiteral(
+             "ファイルは系列１と系列２の二つまでしか開けません\n\n開かなかったファイル:\n") +
          names.join('\n');
 }
 

@@ -250,8 +250,13 @@ class TestApp : public QObject {
     other.activateWindow();
     QtDesktop desktop;
     desktop.SetMainWindow(&main);
-    const Box box{QStringLiteral("エラー"), QStringLiteral("ファイルが見つかりません"),
-                  BoxIcon::Error, BoxButtons::Ok, 230, 190, false};
+    const Box box{QStringLiteral("エラー"),
+                  QStringLiteral("ファイルが見つかりません"),
+                  BoxIcon::Error,
+                  BoxButtons::Ok,
+                  230,
+                  190,
+                  false};
     QWidget* boxParent = nullptr;
     QWindow* transientFor = nullptr;
     QPoint at;
@@ -292,22 +297,18 @@ class TestApp : public QObject {
     QTest::newRow("three files, one a dash")
         << QStringList{"a", "-", "c"} << int(A::Run) << QStringList{"a", "-", "c"} << QString();
     QTest::newRow("help") << QStringList{"--help"} << int(A::Help) << QStringList() << QString();
-    QTest::newRow("version after a file")
-        << QStringList{"a.ovt", "--version"} << int(A::Version) << QStringList{"a.ovt"}
-        << QString();
+    QTest::newRow("version after a file") << QStringList{"a.ovt", "--version"} << int(A::Version)
+                                          << QStringList{"a.ovt"} << QString();
     QTest::newRow("help wins over version")
         << QStringList{"--version", "--help"} << int(A::Help) << QStringList() << QString();
-    QTest::newRow("unknown long option")
-        << QStringList{"a", "--verbose", "--help"} << int(A::Refuse) << QStringList{"a"}
-        << "--verbose";
+    QTest::newRow("unknown long option") << QStringList{"a", "--verbose", "--help"}
+                                         << int(A::Refuse) << QStringList{"a"} << "--verbose";
     QTest::newRow("the toolkit's options too")
-        << QStringList{"-platform", "xcb"} << int(A::Refuse) << QStringList{"xcb"}
-        << "-platform";
-    QTest::newRow("an abbreviation") << QStringList{"--vers"} << int(A::Refuse) << QStringList()
-                                     << "--vers";
-    QTest::newRow("after --, names")
-        << QStringList{"--", "--help", "-x.ovt", "--"} << int(A::Run)
-        << QStringList{"--help", "-x.ovt", "--"} << QString();
+        << QStringList{"-platform", "xcb"} << int(A::Refuse) << QStringList{"xcb"} << "-platform";
+    QTest::newRow("an abbreviation")
+        << QStringList{"--vers"} << int(A::Refuse) << QStringList() << "--vers";
+    QTest::newRow("after --, names") << QStringList{"--", "--help", "-x.ovt", "--"} << int(A::Run)
+                                     << QStringList{"--help", "-x.ovt", "--"} << QString();
   }
   void commandLine() {
     QFETCH(QStringList, arguments);

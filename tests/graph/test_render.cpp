@@ -48,11 +48,12 @@ void Session(Canvas& canvas, const QList<Scene>& scenes) {
 }
 
 QList<Scene> Scenes() {
-  return {Compute(FitModel::Linear, {{"1", "2.1"}, {"2", "3.9"}, {"3", "6.2"}, {"8", "12", "Omit"}},
-                  {{"1.5", "4"}, {"3.5", "6.5"}}, 1),
-          Compute(FitModel::Quadratic,
-                  {{"-3", "9.5"}, {"-1", "1.2"}, {"0", "-0.4"}, {"2", "4.4"}, {"4", "16.5"}}, {}, 2),
-          Compute(FitModel::Proportional, {{"-10", "-25"}, {"-5", "-13"}, {"-1", "-2.8"}})};
+  return {
+      Compute(FitModel::Linear, {{"1", "2.1"}, {"2", "3.9"}, {"3", "6.2"}, {"8", "12", "Omit"}},
+              {{"1.5", "4"}, {"3.5", "6.5"}}, 1),
+      Compute(FitModel::Quadratic,
+              {{"-3", "9.5"}, {"-1", "1.2"}, {"0", "-0.4"}, {"2", "4.4"}, {"4", "16.5"}}, {}, 2),
+      Compute(FitModel::Proportional, {{"-10", "-25"}, {"-5", "-13"}, {"-1", "-2.8"}})};
 }
 
 }  // namespace
@@ -133,15 +134,13 @@ class TestRender : public QObject {
   void rectangle_data() {
     QTest::addColumn<double>("ratio");
     QTest::addColumn<QStringList>("picture");
-    QTest::newRow("200 %") << 2.0
-                           << QStringList{"............", "............", "..BBBBBBBB..",
-                                          "..BPPPPPPP..", "..BPBBBBBP..", "..BPBBBBBP..",
-                                          "..BPBBBBBP..", "..BPPPPPPP..", "............",
-                                          "............"};
+    QTest::newRow("200 %") << 2.0 << QStringList{"............", "............", "..BBBBBBBB..",
+                                                 "..BPPPPPPP..", "..BPBBBBBP..", "..BPBBBBBP..",
+                                                 "..BPBBBBBP..", "..BPPPPPPP..", "............",
+                                                 "............"};
     QTest::newRow("150 %") << 1.5
-                           << QStringList{".........", ".........", "..PPPPPB.",
-                                          "..PBBBPB.", "..PBBBPB.", "..PPPPPB.", ".........",
-                                          "........."};
+                           << QStringList{".........", ".........", "..PPPPPB.", "..PBBBPB.",
+                                          "..PBBBPB.", "..PPPPPB.", ".........", "........."};
   }
   void rectangle() {
     QFETCH(double, ratio);
@@ -165,8 +164,7 @@ class TestRender : public QObject {
     const QImage fine = canvas.Render(2);
     QCOMPARE(Picture(fine, QRect(5, 3, 10, 10)),
              (QStringList{"..........", "...PPPP...", "..PBBBBP..", ".PBBBBBBP.", ".PBBBBBBP.",
-                          ".PBBBBBBP.", ".PBBBBBBP.", "..PBBBBP..", "...PPPP...",
-                          ".........."}));
+                          ".PBBBBBBP.", ".PBBBBBBP.", "..PBBBBP..", "...PPPP...", ".........."}));
     // Nothing coloured beyond that window.
     QCOMPARE(PixelsOf(fine, kRed).size() + PixelsOf(fine, kBlue).size(), std::size_t{20 + 32});
   }
@@ -225,7 +223,8 @@ class TestRender : public QObject {
     QCOMPARE(shown.pixel(2, 300), kWhite);
 
     form.CopyPicture();
-    const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    const QImage copied =
+        QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(copied.size(), QSize(321, 450));
     QCOMPARE(copied, Draw(scene));
   }

@@ -263,7 +263,8 @@ class TestFiles : public QObject {
     QTest::newRow("wrong first line") << QByteArray("OVT110\r\n1\r\n") << good << 1;
     QTest::newRow("a folder") << QByteArray("/") << good << 1;
     QTest::newRow("past the bound")
-        << good << File({"ovt110"}).chopped(2) + QByteArray(kMaxSeriesFileBytes, ' ') + "\r\n" << 1;
+        << good << File({"ovt110"}).chopped(2) + QByteArray(kMaxSeriesFileBytes, ' ') + "\r\n"
+        << 1;
   }
   void commandLineAsTheMenu() {
     QFETCH(QByteArray, first);
