@@ -1404,9 +1404,9 @@ class Scaled(unittest.TestCase):
     def setUp(self):
         self.assertTrue(PROGRAM and os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
 
-    def measure(self, env, xft_dpi):
+    def measure(self, env, xft_dpi, ratio):
         """Starts the program with the data file, computes, and reads what a person sees."""
-        with Session(screen=(2000, 1500), xft_dpi=xft_dpi) as s:
+        with Session(screen=(1660, 800), xft_dpi=xft_dpi) as s:
             with open(os.path.join(s.workdir, "data.ovt"), "wb") as f:
                 f.write(file_bytes(self.ROWS))
             app = s.start([PROGRAM, "data.ovt"], env=env)
@@ -1415,26 +1415,28 @@ class Scaled(unittest.TestCase):
                 graph = app.wait_window(GRAPH_TITLE)
                 wait_for(lambda: s.table(app.pid, " 系列１")["cells"][0] == ["1", "4", ""],
                          what="the data file opened")
-                s.move(graph, 1000, 0)  # beside the main window, which it would cover
-                s.focus(main)
-                tree = app.accessible()
-                button = tree.find(role="push button", name="回帰式計算")
-                s.focus(main)
-                # The compute button by the keyboard: from the grid to it, whatever the scale.
-                for _ in range(12):
-                    node = [n for n in app.accessible(prune=("menu bar",)).walk()
-                            if "focused" in n.states and not n.children]
-                    if node and node[-1].name == button.name:
-                        break
-                    s.key("Tab")
-                    time.sleep(0.1)
-                s.key("space")
+                s.move(graph, 940, 0)  # beside the main window, which it would cover
+                # The compute button where it is on the screen: its logical place, which the
+                # accessibility bus gives, times the ratio.
+                tree = app.accessible(prune=("menu bar",))
+                frame = tree.find(role="frame", name=MAIN_TITLE.strip("^$"))
+                button = frame.find(role="push button", name="回帰式計算").extents
+                g = s.geometry(main)
+                s.click_screen(g.x + round((button.x - frame.extents.x + button.width / 2) * ratio),
+                               g.y + round((button.y - frame.extents.y + button.height / 2) * ratio))
                 wait_for(lambda: s.focused_window() == graph, what="the graph window activated")
                 s.focus(main)
-                time.sleep(0.3)
                 from PIL import Image
-                screen = Image.open(io.BytesIO(s.tool(["import", "-window", "root", "png:-"],
-                                                      timeout=20))).convert("RGB")
+                # The screen once both windows have painted what the command left: two shots
+                # alike in a row.
+                shots = [None]
+
+                def settled():
+                    shots.append(s.tool(["import", "-window", "root", "png:-"], timeout=20))
+                    return shots[-1] == shots[-2]
+
+                wait_for(settled, timeout=20, what="the screen to settle", interval=0.2)
+                screen = Image.open(io.BytesIO(shots[-1])).convert("RGB")
                 s.clear_clipboard()
                 s.key("alt+e", "g")
                 copied = Image.open(io.BytesIO(s.clipboard_png())).convert("RGB")
@@ -1463,9 +1465,9 @@ class Scaled(unittest.TestCase):
         return frame, found
 
     def test_main_window_and_graph(self):
-        base = self.measure({}, None)
-        scaled = self.measure(self.ENV, self.XFT_DPI)
         r = self.RATIO
+        base = self.measure({}, None, 1)
+        scaled = self.measure(self.ENV, self.XFT_DPI, r)
 
         # Both windows take the scaled size of the specified one.
         for name in ("main", "graph"):
