@@ -25,7 +25,7 @@ Box MakeBox(const QString& caption, BoxIcon icon, BoxButtons buttons, const QStr
 // Positions itself once its size is known, before it reaches the screen.
 class PlacedMessageBox : public QMessageBox {
  public:
-  explicit PlacedMessageBox(const Box& box) : box_(box) {}
+  PlacedMessageBox(const Box& box, QWidget* owner) : QMessageBox(owner), box_(box) {}
 
  protected:
   void showEvent(QShowEvent* event) override {
@@ -83,10 +83,14 @@ Box PlainBox(const QString& text, QWidget* mainWindow, int leftOffset) {
   return MakeBox(kAppTitle, BoxIcon::None, BoxButtons::Ok, text, mainWindow, leftOffset);
 }
 
+QWidget* QtDesktop::Owner() const {
+  return mainWindow_ ? mainWindow_ : QApplication::activeWindow();
+}
+
 bool QtDesktop::Show(const Box& box) {
   QWidget* const active = QApplication::activeWindow();
   if (box.beep) QApplication::beep();
-  PlacedMessageBox dialog(box);
+  PlacedMessageBox dialog(box, Owner());
   dialog.setWindowTitle(box.caption);
   dialog.setText(box.text);
   dialog.setIcon(ToQt(box.icon));
@@ -123,7 +127,7 @@ QStringList NameFilters(const QString& filter) {
 bool QtDesktop::Run(FileDialog& dialog) {
   QWidget* const active = QApplication::activeWindow();
   // Qt's own dialog, the same everywhere; the commands make their own tests of the name.
-  QFileDialog d(active);
+  QFileDialog d(Owner());
   d.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite |
                QFileDialog::HideNameFilterDetails);
   d.setAcceptMode(dialog.mode == FileDialog::Mode::Save ? QFileDialog::AcceptSave

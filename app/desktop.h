@@ -69,9 +69,19 @@ class Desktop {
 // The real desktop: Qt's message boxes and file dialogs, the program's own help window.
 class QtDesktop : public Desktop {
  public:
+  // Boxes and dialogs belong to the main window (are transient for it), so that a window system
+  // which places them itself, as Wayland compositors do, puts them over it. Until it is set,
+  // the window active at the time is the owner.
+  void SetMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
+
   bool Show(const Box& box) override;
   bool Run(FileDialog& dialog) override;
   void ShowHelp(const QString& path, QWidget* owner) override;
+
+ private:
+  QWidget* Owner() const;
+
+  QWidget* mainWindow_ = nullptr;
 };
 
 }  // namespace orvelt

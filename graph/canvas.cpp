@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -22,9 +23,91 @@ std::int64_t NearestHalfDown(__int128 num, __int128 den) {
   return static_cast<std::int64_t>(q);
 }
 
+// Picture pixel x begins at device column Edge(x); a line through it runs in device column
+// Centre(x), which lies in the pixel's columns for any ratio of 1 or more. Both are x at ratio 1.
+std::int64_t Edge(std::int64_t x, double ratio) {
+  return static_cast<std::int64_t>(std::floor(static_cast<double>(x) * ratio + 0.5));
+}
+std::int64_t Centre(std::int64_t x, double ratio) {
+  return static_cast<std::int64_t>(std::floor((static_cast<double>(x) + 0.5) * ratio));
+}
+
+// Device pixels of one image, clipped.
+class Raster {
+ public:
+  explicit Raster(QImage& image) : image_(image) {}
+
+  void Plot(std::int64_t x, std::int64_t y, QRgb color) {
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+    reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)))[x] = color;
+  }
+
+  void Fill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color) {
+    x1 = std::max<std::int64_t>(x1, 0);
+    y1 = std::max<std::int64_t>(y1, 0);
+    x2 = std::min<std::int64_t>(x2, image_.width());
+    y2 = std::min<std::int64_t>(y2, image_.height());
+    for (std::int64_t y = y1; y < y2; ++y) {
+      QRgb* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
+      std::fill(line + x1, line + std::max(x1, x2), color);
+    }
+  }
+
+  void Segment(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color) {
+    const std::int64_t dx = x2 - x1, dy = y2 - y1;
+    const bool alongX = std::abs(dx) > std::abs(dy);
+    const std::int64_t n = alongX ? std::abs(dx) : std::abs(dy);  // pixels to draw
+    if (n == 0) return;
+    const std::int64_t across = alongX ? dy : dx;
+    const std::int64_t step = (alongX ? dx : dy) > 0 ? 1 : -1;
+    const std::int64_t start = alongX ? x1 : y1, side = alongX ? y1 : x1;
+    const std::int64_t size = alongX ? image_.width() : image_.height();
+    // Walk only the steps that land inside the picture along the longer axis.
+    std::int64_t first = 0, last = n - 1;
+    if (step > 0) {
+      first = std::max(first, -start);
+      last = std::min(last, size - 1 - start);
+    } else {
+      first = std::max(first, start - (size - 1));
+      last = std::min(last, start);
+    }
+    for (std::int64_t t = first; t <= last; ++t) {
+      const std::int64_t along = start + step * t;
+      const std::int64_t cross = side + NearestHalfDown(static_cast<__int128>(t) * across, n);
+      if (alongX) {
+        Plot(along, cross, color);
+      } else {
+        Plot(cross, along, color);
+      }
+    }
+  }
+
+ private:
+  QImage& image_;
+};
+
+// Within the int range, for QPainter, however far off a text was placed.
+int Clamped(std::int64_t v) {
+  constexpr std::int64_t kLimit = std::int64_t{1} << 30;
+  return static_cast<int>(std::clamp(v, -kLimit, kLimit));
+}
+
+// The rectangle of pixels x1 .. x2 - 1, y1 .. y2 - 1 within `area`, however large the numbers.
+QRect Within(const QRect& area, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+             std::int64_t y2) {
+  const auto clampX = [&](std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, area.left(), area.right() + 1));
+  };
+  const auto clampY = [&](std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, area.top(), area.bottom() + 1));
+  };
+  const int l = clampX(x1), r = clampX(x2), t = clampY(y1), b = clampY(y2);
+  return r > l && b > t ? QRect(l, t, r - l, b - t) : QRect();
+}
+
 }  // namespace
 
-Canvas::Canvas(QImage& image) : image_(image) {
+Canvas::Canvas(QImage& image) : image_(image), ground_(image) {
   Q_ASSERT(image.format() == QImage::Format_RGB32);
 }
 
@@ -36,68 +119,113 @@ int Canvas::FontPixels() const {
   return static_cast<int>(std::lround(points_ * 96.0 / 72.0));
 }
 
-void Canvas::Fill(int x1, int y1, int x2, int y2, QRgb color) {
-  x1 = std::max(x1, 0);
-  y1 = std::max(y1, 0);
-  x2 = std::min(x2, image_.width());
-  y2 = std::min(y2, image_.height());
-  for (int y = y1; y < y2; ++y) {
-    QRgb* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-    std::fill(line + x1, line + std::max(x1, x2), color);
+const Canvas::Face& Canvas::FaceOf(int points, double ratio) const {
+  for (const Face& face : faces_)
+    if (face.points == points && face.ratio == ratio) return face;
+  const int pixels = static_cast<int>(std::lround(points * 96.0 / 72.0));
+  QFont font = GraphFont(pixels, ratio);
+  const QFontMetrics metrics(font);
+  faces_.push_back(
+      Face{points, ratio, font, metrics.ascent(), metrics.horizontalAdvance(QLatin1Char('M'))});
+  return faces_.back();
+}
+
+void Canvas::Paint(const Drawing& d, QImage& target, double ratio) const {
+  Raster raster(target);
+  const auto edge = [ratio](std::int64_t v) { return Edge(v, ratio); };
+  const auto centre = [ratio](std::int64_t v) { return Centre(v, ratio); };
+  switch (d.kind) {
+    case Drawing::Kind::Rectangle: {
+      raster.Fill(edge(d.x1), edge(d.y1), edge(d.x2), edge(d.y2), d.brush);
+      const std::int64_t l = centre(d.x1), r = centre(d.x2 - std::int64_t{1}), t = centre(d.y1),
+                         b = centre(d.y2 - std::int64_t{1});
+      raster.Fill(l, t, r + 1, t + 1, d.pen);
+      raster.Fill(l, b, r + 1, b + 1, d.pen);
+      raster.Fill(l, t, l + 1, b + 1, d.pen);
+      raster.Fill(r, t, r + 1, b + 1, d.pen);
+      break;
+    }
+    case Drawing::Kind::FillRect:
+      raster.Fill(edge(d.x1), edge(d.y1), edge(d.x2), edge(d.y2), d.brush);
+      break;
+    case Drawing::Kind::Segment:
+      raster.Segment(centre(d.x1), centre(d.y1), centre(d.x2), centre(d.y2), d.pen);
+      break;
+    case Drawing::Kind::Marker: {
+      // A disc of diameter 4 pixels around the box's centre: the device pixels whose centres lie
+      // within it, those beside one outside it in the pen. At ratio 1 the box without its corners.
+      const double cx = (d.x1 + 2.0) * ratio, cy = (d.y1 + 2.0) * ratio, r = 2.0 * ratio;
+      const auto inside = [&](std::int64_t i, std::int64_t j) {
+        const double u = static_cast<double>(i) + 0.5 - cx, v = static_cast<double>(j) + 0.5 - cy;
+        return u * u + v * v <= r * r;
+      };
+      const auto lo = [](double v) { return static_cast<std::int64_t>(std::floor(v)) - 1; };
+      for (std::int64_t j = lo(cy - r); j <= lo(cy + r) + 2; ++j) {
+        for (std::int64_t i = lo(cx - r); i <= lo(cx + r) + 2; ++i) {
+          if (!inside(i, j)) continue;
+          const bool rim =
+              !inside(i - 1, j) || !inside(i + 1, j) || !inside(i, j - 1) || !inside(i, j + 1);
+          raster.Plot(i, j, rim ? d.pen : d.brush);
+        }
+      }
+      break;
+    }
+    case Drawing::Kind::Text: {
+      const Face& face = FaceOf(d.points, ratio);
+      QPainter painter(&target);
+      painter.setFont(face.font);
+      painter.setPen(QColor(Qt::black));
+      painter.setBackgroundMode(Qt::OpaqueMode);
+      painter.setBackground(QColor(d.brush));
+      painter.drawText(QPoint(Clamped(edge(d.x1)), Clamped(edge(d.y1) + face.ascent)), d.text);
+      break;
+    }
   }
 }
 
-void Canvas::Plot(std::int64_t x, std::int64_t y, QRgb color) {
-  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-  reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)))[x] = color;
+void Canvas::Draw(Drawing drawing) {
+  Paint(drawing, image_, 1.0);
+  if (drawing.bounds.isEmpty()) return;
+  const auto opaque = [](const Drawing& d) {
+    return d.kind == Drawing::Kind::Rectangle || d.kind == Drawing::Kind::FillRect;
+  };
+  if (opaque(drawing)) {
+    // Drawings that this one and the opaque ones after them paint over wholly are of no more
+    // use; so the record stays as short as what can be seen.
+    QRegion cover(drawing.bounds);
+    std::vector<bool> hidden(drawings_.size());
+    for (std::size_t i = drawings_.size(); i-- > 0;) {
+      const Drawing& d = drawings_[i];
+      if (QRegion(d.bounds).subtracted(cover).isEmpty()) {
+        hidden[i] = true;
+      } else if (opaque(d)) {
+        cover += d.bounds;
+      }
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < drawings_.size(); ++i)
+      if (!hidden[i]) drawings_[kept++] = std::move(drawings_[i]);
+    drawings_.resize(kept);
+    if (QRegion(image_.rect()).subtracted(cover).isEmpty()) ground_ = QImage();
+  }
+  drawings_.push_back(std::move(drawing));
 }
 
 void Canvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   if (x1 == x2 || y1 == y2) return;
-  Fill(x1, y1, x2, y1 + 1, pen_);
-  Fill(x1, y2 - 1, x2, y2, pen_);
-  Fill(x1, y1, x1 + 1, y2, pen_);
-  Fill(x2 - 1, y1, x2, y2, pen_);
-  Fill(x1 + 1, y1 + 1, x2 - 1, y2 - 1, brush_);
+  Draw(Drawing{Drawing::Kind::Rectangle, x1, y1, x2, y2, pen_, brush_, 0, QString(),
+               Within(image_.rect(), x1, y1, x2, y2)});
   Changed();
 }
 
 void Canvas::FillRect(int x1, int y1, int x2, int y2) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
-  Fill(x1, y1, x2, y2, brush_);
+  Draw(Drawing{Drawing::Kind::FillRect, x1, y1, x2, y2, pen_, brush_, 0, QString(),
+               Within(image_.rect(), x1, y1, x2, y2)});
   Changed();
-}
-
-void Canvas::Segment(int x1, int y1, int x2, int y2) {
-  const std::int64_t dx = std::int64_t{x2} - x1, dy = std::int64_t{y2} - y1;
-  const bool alongX = std::abs(dx) > std::abs(dy);
-  const std::int64_t n = alongX ? std::abs(dx) : std::abs(dy);  // pixels to draw
-  if (n == 0) return;
-  const std::int64_t across = alongX ? dy : dx;
-  const std::int64_t step = (alongX ? dx : dy) > 0 ? 1 : -1;
-  const std::int64_t start = alongX ? x1 : y1, side = alongX ? y1 : x1;
-  const std::int64_t size = alongX ? image_.width() : image_.height();
-  // Walk only the steps that land inside the picture along the longer axis.
-  std::int64_t first = 0, last = n - 1;
-  if (step > 0) {
-    first = std::max(first, -start);
-    last = std::min(last, size - 1 - start);
-  } else {
-    first = std::max(first, start - (size - 1));
-    last = std::min(last, start);
-  }
-  for (std::int64_t t = first; t <= last; ++t) {
-    const std::int64_t along = start + step * t;
-    const std::int64_t cross = side + NearestHalfDown(static_cast<__int128>(t) * across, n);
-    if (alongX) {
-      Plot(along, cross, pen_);
-    } else {
-      Plot(cross, along, pen_);
-    }
-  }
 }
 
 void Canvas::MoveTo(int x, int y) {
@@ -106,13 +234,16 @@ void Canvas::MoveTo(int x, int y) {
 }
 
 void Canvas::LineTo(int x, int y) {
-  Segment(x_, y_, x, y);
+  Polyline(x_, y_, x, y);
   MoveTo(x, y);
-  Changed();
 }
 
 void Canvas::Polyline(int x1, int y1, int x2, int y2) {
-  Segment(x1, y1, x2, y2);
+  if (x1 != x2 || y1 != y2) {
+    Draw(Drawing{Drawing::Kind::Segment, x1, y1, x2, y2, pen_, brush_, 0, QString(),
+                 Within(image_.rect(), std::min(x1, x2), std::min(y1, y2),
+                        std::int64_t{std::max(x1, x2)} + 1, std::int64_t{std::max(y1, y2)} + 1)});
+  }
   Changed();
 }
 
@@ -120,36 +251,43 @@ void Canvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   if (std::int64_t{x2} - x1 == 4 && std::int64_t{y2} - y1 == 4) {
-    for (int i = 1; i <= 2; ++i) {
-      Plot(x1 + i, y1, pen_);
-      Plot(x1 + i, y1 + 3, pen_);
-      Plot(x1, y1 + i, pen_);
-      Plot(x1 + 3, y1 + i, pen_);
-    }
-    Fill(x1 + 1, y1 + 1, x1 + 3, y1 + 3, brush_);
+    // A device pixel beyond the box on each side, which the disc can touch at some ratios.
+    Draw(Drawing{Drawing::Kind::Marker, x1, y1, x2, y2, pen_, brush_, 0, QString(),
+                 Within(image_.rect(), std::int64_t{x1} - 1, std::int64_t{y1} - 1,
+                        std::int64_t{x2} + 1, std::int64_t{y2} + 1)});
   }
   Changed();
 }
 
-const Canvas::Face& Canvas::CurrentFace() {
-  for (const Face& face : faces_)
-    if (face.points == points_) return face;
-  QFont font = GraphFont(FontPixels());
-  const int ascent = QFontMetrics(font).ascent();
-  faces_.push_back(Face{points_, font, ascent});
-  return faces_.back();
+void Canvas::TextOut(int x, int y, const QString& text) {
+  const Face& face = FaceOf(points_, 1.0);
+  const QFontMetrics metrics(face.font);
+  // Faces of finer sizes are not exactly proportional: a generous bound on the cell.
+  const std::int64_t width =
+      metrics.horizontalAdvance(text) * std::int64_t{5} / 4 + face.advanceOfM;
+  const std::int64_t height = metrics.height() * std::int64_t{5} / 4 + 2;
+  Draw(Drawing{Drawing::Kind::Text, x, y, x, y, pen_, brush_, points_, text,
+               text.isEmpty() ? QRect()
+                              : Within(image_.rect(), std::int64_t{x} - 2, std::int64_t{y} - 2,
+                                       x + width, y + height)});
+  Changed();
 }
 
-void Canvas::TextOut(int x, int y, const QString& text) {
-  const Face& face = CurrentFace();
-  QPainter painter(&image_);
-  painter.setFont(face.font);
-  painter.setPen(QColor(Qt::black));
-  painter.setBackgroundMode(Qt::OpaqueMode);
-  painter.setBackground(QColor(brush_));
-  painter.drawText(QPoint(x, y + face.ascent), text);
-  painter.end();
-  Changed();
+QImage Canvas::Render(double ratio) const {
+  ratio = std::max(ratio, 1.0);
+  const int width = static_cast<int>(Edge(Width(), ratio));
+  const int height = static_cast<int>(Edge(Height(), ratio));
+  QImage picture;
+  if (ground_.isNull()) {
+    picture = QImage(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+  } else {
+    picture = ground_.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                  .convertToFormat(QImage::Format_RGB32);
+  }
+  for (const Drawing& d : drawings_) Paint(d, picture, ratio);
+  picture.setDevicePixelRatio(ratio);
+  return picture;
 }
 
 }  // namespace orvelt

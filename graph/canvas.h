@@ -2,10 +2,15 @@
 // Drawing into the graph picture pixel for pixel: right and bottom edges are exclusive, nothing is
 // antialiased. The pen, brush, font size and current position stay set between drawings, like a
 // device context. Pixels outside the picture are dropped.
+//
+// The canvas also keeps the drawings that can still be seen, so that the same picture can be
+// drawn again on a finer pixel grid (a screen with more device pixels to the pixel): the same
+// geometry, lines one device pixel wide, text in a face of the finer size.
 
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -55,29 +60,51 @@ class Canvas {
   // Called once after every drawing, so that a view of the picture can repaint.
   void SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
 
+  // The picture drawn anew with `ratio` device pixels to the pixel (1 or more), its device pixel
+  // ratio set to it: picture pixel x covers the device columns from round(x * ratio) up to
+  // round((x + 1) * ratio), and a line through pixel x runs through device column
+  // floor((x + 1/2) * ratio). At ratio 1 it is the picture itself.
+  QImage Render(double ratio) const;
+  // How many drawings are kept for that: those that later ones have not wholly painted over.
+  std::size_t KeptDrawings() const { return drawings_.size(); }
+
  private:
-  void Fill(int x1, int y1, int x2, int y2, QRgb color);  // clipped, no notification
-  void Plot(std::int64_t x, std::int64_t y, QRgb color);  // clipped, no notification
-  void Segment(int x1, int y1, int x2, int y2);           // no notification
+  struct Drawing {
+    enum class Kind { Rectangle, FillRect, Segment, Marker, Text };
+    Kind kind;
+    int x1, y1, x2, y2;  // text: the top-left corner in x1, y1
+    QRgb pen, brush;
+    int points;    // text
+    QString text;  // text
+    QRect bounds;  // the picture's pixels it may touch, at any ratio
+  };
+  // The face of one text size on one pixel grid; made on the first text at that size, since a
+  // font needs the application object, and kept: every graph switches sizes four times.
+  struct Face {
+    int points;
+    double ratio;
+    QFont font;
+    int ascent;
+    int advanceOfM;  // for a bound on the text's cell at other ratios
+  };
+  const Face& FaceOf(int points, double ratio) const;
+
+  // Draws on the picture and keeps the drawing.
+  void Draw(Drawing drawing);
+  void Paint(const Drawing& drawing, QImage& target, double ratio) const;
   void Changed() const {
     if (changed_) changed_();
   }
 
   QImage& image_;
+  // What the picture held before the first drawing, until drawings cover all of it.
+  QImage ground_;
   QRgb pen_ = qRgb(0, 0, 0);
   QRgb brush_ = qRgb(255, 255, 255);
   int x_ = 0, y_ = 0;  // current position
-  // The face of one text size; made on the first text at that size, since a font needs the
-  // application object, and kept: every graph switches sizes four times.
-  struct Face {
-    int points;
-    QFont font;
-    int ascent;
-  };
-  const Face& CurrentFace();
-
   int points_ = 9;
-  std::vector<Face> faces_;
+  std::vector<Drawing> drawings_;
+  mutable std::vector<Face> faces_;
   std::function<void()> changed_;
 };
 

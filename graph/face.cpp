@@ -1,6 +1,7 @@
 #include "graph/face.h"
 
 #include <QFontDatabase>
+#include <cmath>
 
 namespace orvelt {
 
@@ -47,9 +48,13 @@ QStringList GraphFamilies(int pixelHeight) {
   return Installed(QStringList{QStringLiteral("PT Sans")} + JapanesePreference());
 }
 
-QFont GraphFont(int pixelHeight) {
-  QFont font = FontOf(GraphFamilies(pixelHeight), pixelHeight);
+QFont GraphFont(int pixelHeight, double ratio) {
+  QFont font =
+      FontOf(GraphFamilies(pixelHeight), static_cast<int>(std::lround(pixelHeight * ratio)));
   font.setStyleStrategy(QFont::NoAntialias);
+  // The picture is a document: its glyphs must not follow the screen's hinting, which Qt drops
+  // on scaled screens. Slight hinting is what fontconfig gives by default.
+  font.setHintingPreference(QFont::PreferVerticalHinting);
   return font;
 }
 

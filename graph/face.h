@@ -22,7 +22,8 @@ QFont JapaneseFont(int pixelHeight);
 // "+".
 QStringList GraphFamilies(int pixelHeight);
 
-// The graph picture's face at a pixel height, never antialiased.
-QFont GraphFont(int pixelHeight);
+// The graph picture's face at a pixel height, never antialiased, hinted alike on every screen;
+// with `ratio` device pixels to the pixel, the same face that many times as high.
+QFont GraphFont(int pixelHeight, double ratio = 1);
 
 }  // namespace orvelt

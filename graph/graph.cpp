@@ -11,13 +11,14 @@
 
 namespace orvelt {
 
-PictureView::PictureView(const QImage& image, QWidget* parent) : QWidget(parent), image_(image) {
+PictureView::PictureView(const Canvas& canvas, QWidget* parent) : QWidget(parent), canvas_(canvas) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void PictureView::PictureChanged() {
   // A graph is a thousand drawings, and each update() costs a walk up to the window; the first
   // one until the next paint is enough. A hidden view paints whole when shown.
+  fine_ = QImage();
   if (repaintAsked_) return;
   repaintAsked_ = true;
   update();
@@ -25,7 +26,14 @@ void PictureView::PictureChanged() {
 
 void PictureView::paintEvent(QPaintEvent*) {
   repaintAsked_ = false;
-  QPainter(this).drawImage(QPoint(0, 0), image_);
+  const double ratio = devicePixelRatioF();
+  QPainter painter(this);
+  if (ratio == 1) {
+    painter.drawImage(QPoint(0, 0), canvas_.Image());
+    return;
+  }
+  if (fine_.isNull() || fine_.devicePixelRatio() != ratio) fine_ = canvas_.Render(ratio);
+  painter.drawImage(QPoint(0, 0), fine_);
 }
 
 }  // namespace orvelt
@@ -46,7 +54,7 @@ TForm2::TForm2(QWidget* parent)
   Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
   Bevel1->setGeometry(8, 8, 337, 337);
 
-  Image1 = new orvelt::PictureView(picture_, this);
+  Image1 = new orvelt::PictureView(canvas_, this);
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(16, 16, 321, 321);
 

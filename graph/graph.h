@@ -9,10 +9,11 @@
 
 namespace orvelt {
 
-// Shows the top-left corner of the picture at natural size.
+// Shows the top-left corner of the picture at natural size: on a screen with more device pixels
+// to the pixel, the picture drawn anew on that finer grid.
 class PictureView : public QWidget {
  public:
-  PictureView(const QImage& image, QWidget* parent);
+  PictureView(const Canvas& canvas, QWidget* parent);
 
   // The picture has changed: the view repaints once, however many drawings came before.
   void PictureChanged();
@@ -21,8 +22,9 @@ class PictureView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  const QImage& image_;
+  const Canvas& canvas_;
   bool repaintAsked_ = false;
+  QImage fine_;  // the picture at the ratio of the last paint, until the picture changes
 };
 
 }  // namespace orvelt

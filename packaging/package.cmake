@@ -26,6 +26,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded by name at run time, so dpkg-shlibdeps cannot see them: the window font, the face of
 # the graph's frame numbers and Qt's Japanese button texts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-paratype, qt6-translations-l10n")
+# The program runs as a Wayland client where there is a Wayland display, and falls back to X11
+# without the plugin.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

@@ -1,9 +1,19 @@
 #include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QIcon>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
+#include <functional>
+#include <memory>
 #include <thread>
+#include <utility>
 
+#include "app/commandline.h"
 #include "app/desktop.h"
 #include "graph/graph.h"
 #include "ui/main.h"
@@ -19,28 +29,104 @@ bool HasDisplay() {
   return false;
 }
 
+// Where a Wayland display is there, the program is its client, whatever the toolkit's build
+// would prefer: the compositor then places the boxes over the main window they belong to, and
+// the windows are drawn at the screen's own scale. Without the Wayland plugin, or when its
+// display does not answer, X11 serves.
+void ChoosePlatform() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+      !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", "wayland;xcb");
+  }
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const QString& size : QDir(QStringLiteral(":/icons")).entryList())
+    icon.addFile(QStringLiteral(":/icons/%1/orvelt.png").arg(size));
+  return icon;
+}
+
+// Runs `action` once, as soon as every one of `windows` is on the screen.
+class WhenExposed : public QObject {
+ public:
+  WhenExposed(QList<QWidget*> windows, std::function<void()> action)
+      : windows_(std::move(windows)), action_(std::move(action)) {
+    for (QWidget* w : windows_) w->windowHandle()->installEventFilter(this);
+    Check();
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Expose) {
+      // After the expose has been handled, so that the window is drawn before a box covers it.
+      QTimer::singleShot(0, this, [this] { Check(); });
+    }
+    return false;
+  }
+
+ private:
+  void Check() {
+    if (!action_) return;
+    for (QWidget* w : windows_)
+      if (!w->windowHandle()->isExposed()) return;
+    for (QWidget* w : windows_) w->windowHandle()->removeEventFilter(this);
+    std::exchange(action_, nullptr)();
+  }
+
+  QList<QWidget*> windows_;
+  std::function<void()> action_;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QFile::decodeName(argv[i]);
+  const orvelt::CommandLine line = orvelt::ParseCommandLine(arguments);
+  switch (line.action) {
+    case orvelt::CommandLine::Action::Help:
+      std::fputs(orvelt::UsageText().toUtf8().constData(), stdout);
+      return 0;
+    case orvelt::CommandLine::Action::Version:
+      std::fputs(orvelt::VersionLines().toUtf8().constData(), stdout);
+      return 0;
+    case orvelt::CommandLine::Action::Refuse:
+      std::fprintf(stderr, "orvelt: unknown option %s\n\n%s", line.refused.toUtf8().constData(),
+                   orvelt::UsageText().toUtf8().constData());
+      return orvelt::kExitRefused;
+    case orvelt::CommandLine::Action::Run:
+      break;
+  }
   if (!HasDisplay()) {
     std::fputs("orvelt: no display to open the window on (DISPLAY is not set)\n", stderr);
     return 1;
   }
+  ChoosePlatform();
   // Fontconfig parses its configuration on first use, which the window's first text would wait
   // for; a second core does it while Qt connects to the display and loads its plugins.
   std::jthread fontconfig([] { FcInit(); });
-  // The windows keep their pixel layout at any screen resolution.
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  QApplication app(argc, argv);
+  // The toolkit gets no argument of the command line: every one has been read above.
+  int toolkitArgc = 1;
+  QApplication app(toolkitArgc, argv);
   orvelt::ConfigureApplication();
+  QApplication::setWindowIcon(ProgramIcon());
+  // The Wayland application id, by which the desktop finds the entry's name and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(ORVELT_APP_ID));
 
   fontconfig.join();
 
   orvelt::DataStore store;
   orvelt::QtDesktop desktop;
   TForm1 form1(store, desktop);
+  desktop.SetMainWindow(&form1);
   TForm2 form2;
   form1.SetGraphWindow(&form2);
   form1.Open();
+  std::unique_ptr<WhenExposed> opener;
+  if (!line.files.isEmpty()) {
+    opener = std::make_unique<WhenExposed>(QList<QWidget*>{&form1, &form2},
+                                           [&] { form1.OpenFiles(line.files); });
+  }
   return app.exec();
 }

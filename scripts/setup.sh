@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool xclip imagemagick desktop-file-utils
+  lintian appstream shared-mime-info man-db weston qt6-wayland
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0 python3-xlib python3-pil
 )
 

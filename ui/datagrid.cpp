@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 #include "core/block.h"
 #include "ui/accessible.h"
@@ -148,7 +149,12 @@ void DataGrid::UpdateScrollRange() {
 void DataGrid::PlaceEditor() {
   // A current row scrolled out of view keeps its editor, and the focus, out of sight.
   const bool onView = row_ >= TopRow() && row_ < TopRow() + VisibleRowCount();
-  editor_->setGeometry(onView ? CellRect(col_, row_) : QRect(-1000, -1000, kColWidth, kRowHeight));
+  QRect rect = onView ? CellRect(col_, row_) : QRect(-1000, -1000, kColWidth, kRowHeight);
+  // With a fractional number of device pixels to the pixel the rounded editor would cover the
+  // cell's lines; one pixel less leaves them, and the cell's own ground fills the rest.
+  const double ratio = devicePixelRatioF();
+  if (ratio != std::floor(ratio)) rect.adjust(0, 0, -1, -1);
+  editor_->setGeometry(rect);
 }
 
 void DataGrid::paintEvent(QPaintEvent*) {
@@ -156,29 +162,39 @@ void DataGrid::paintEvent(QPaintEvent*) {
   const QPalette& pal = palette();
   const QRect block = Selection();
   const int last = std::min(rows_ - 1, TopRow() + VisibleRowCount());
-  for (int row = 0; row <= last; row = row == 0 ? TopRow() : row + 1) {
-    for (int col = 0; col < columns_; ++col) {
-      const QRect cell = CellRect(col, row);
-      const bool fixed = col == 0 || row == 0;
-      const bool selected = !fixed && block.contains(col, row);
-      p.fillRect(cell, pal.color(fixed      ? QPalette::Button
-                                 : selected ? QPalette::Highlight
-                                            : QPalette::Base));
-      if (fixed) {
-        p.setPen(pal.color(QPalette::Light));
-        p.drawLine(cell.topLeft(), cell.topRight());
-        p.drawLine(cell.topLeft(), cell.bottomLeft());
+  // Grounds first, then lines, then texts: on a screen with a fractional number of device pixels
+  // to the pixel a cell's ground can reach into its neighbour's line.
+  for (int pass = 0; pass < 3; ++pass) {
+    for (int row = 0; row <= last; row = row == 0 ? TopRow() : row + 1) {
+      for (int col = 0; col < columns_; ++col) {
+        const QRect cell = CellRect(col, row);
+        const bool fixed = col == 0 || row == 0;
+        const bool selected = !fixed && block.contains(col, row);
+        if (pass == 0) {
+          // The current cell lies under the editor, which may leave an edge of its ground free.
+          const bool underEditor = col == col_ && row == row_;
+          p.fillRect(cell, pal.color(fixed                      ? QPalette::Button
+                                     : selected && !underEditor ? QPalette::Highlight
+                                                                : QPalette::Base));
+        } else if (pass == 1) {
+          if (fixed) {
+            p.setPen(pal.color(QPalette::Light));
+            p.drawLine(cell.topLeft(), cell.topRight());
+            p.drawLine(cell.topLeft(), cell.bottomLeft());
+          }
+          p.setPen(pal.color(QPalette::Mid));
+          p.drawLine(cell.right() + 1, cell.top(), cell.right() + 1, cell.bottom() + 1);
+          p.drawLine(cell.left(), cell.bottom() + 1, cell.right() + 1, cell.bottom() + 1);
+        } else {
+          p.setPen(pal.color(fixed      ? QPalette::ButtonText
+                             : selected ? QPalette::HighlightedText
+                                        : QPalette::Text));
+          p.setClipRect(cell);
+          p.drawText(cell.adjusted(kTextInset, kTextInset, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                     Cell(col, row));
+          p.setClipping(false);
+        }
       }
-      p.setPen(pal.color(QPalette::Mid));
-      p.drawLine(cell.right() + 1, cell.top(), cell.right() + 1, cell.bottom() + 1);
-      p.drawLine(cell.left(), cell.bottom() + 1, cell.right() + 1, cell.bottom() + 1);
-      p.setPen(pal.color(fixed      ? QPalette::ButtonText
-                         : selected ? QPalette::HighlightedText
-                                    : QPalette::Text));
-      p.setClipRect(cell);
-      p.drawText(cell.adjusted(kTextInset, kTextInset, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                 Cell(col, row));
-      p.setClipping(false);
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -66,7 +67,9 @@ void orvelt::ConfigureApplication() {
   // older window managers in the locale's character set: without a UTF-8 locale (env -i, bare
   // containers) "オルヴェルト" would arrive there as Latin-1 debris. Numbers keep their own locale.
   if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
-  QApplication::setApplicationName(kAppTitle);
+  // The name gives X11 the window class the desktop entry's StartupWMClass names, which is ASCII;
+  // the title "オルヴェルト" is the boxes' caption.
+  QApplication::setApplicationName(QStringLiteral("orvelt"));
   QApplication::setStyle(QStringLiteral("Windows"));
   QApplication::setFont(JapaneseFont(12));
   static QTranslator qtJapanese;
@@ -97,9 +100,33 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
 }
 
 void TForm1::Open() {
+  // A Wayland compositor offers to maximise every window whose size it may change; the layout
+  // is fixed, so the window is too. X11 window managers follow the flags instead.
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) setFixedSize(size());
   show();
   raise();
   activateWindow();
+}
+
+QString orvelt::LeftOutFilesText(const QStringList& names) {
+  return QStringLiteral(
+             "ファイルは系列１と系列２の二つまでしか開けません\n\n開かなかったファイル:\n") +
+         names.join('\n');
+}
+
+void TForm1::OpenFiles(const QStringList& names) {
+  constexpr int kSeries = 2;
+  for (int series = 1; series <= std::min<int>(kSeries, names.size()); ++series) {
+    // The dialog would remember the name chosen in it.
+    OpenDialog1.fileName = QFileInfo(names[series - 1]).absoluteFilePath();
+    RunCommand(desktop_, [&] { OpenSeriesFile(series, OpenDialog1.fileName); });
+  }
+  if (names.size() > kSeries) {
+    // A warning that only tells: nothing to answer.
+    Box box = WarningBox(LeftOutFilesText(names.mid(kSeries)), this, 120);
+    box.buttons = BoxButtons::Ok;
+    desktop_.Show(box);
+  }
 }
 
 void TForm1::BuildControls() {
@@ -508,7 +535,10 @@ void TForm1::SaveSeries(int series) {
 
 void TForm1::OpenSeries(int series) {
   if (!desktop_.Run(OpenDialog1)) return;
-  const QString name = OpenDialog1.fileName;
+  OpenSeriesFile(series, OpenDialog1.fileName);
+}
+
+void TForm1::OpenSeriesFile(int series, const QString& name) {
   if (!FileExists(name)) {
     ShowError(QStringLiteral("ファイルが見つかりません"), 135, true);
     return;

@@ -24,6 +24,9 @@ class RadioGroup;
 // Japanese face, Qt's own texts in Japanese and UTF-8 characters for Xlib. Call once the
 // application object exists (it sets the process locale from the environment).
 void ConfigureApplication();
+
+// The box's text when more files are named than there are series.
+QString LeftOutFilesText(const QStringList& names);
 }  // namespace orvelt
 
 class TForm1 : public QMainWindow {
@@ -37,6 +40,9 @@ class TForm1 : public QMainWindow {
   void SetGraphWindow(TForm2* form2) { Form2 = form2; }
   // Shows the window in front of the graph window, with the keyboard focus.
   void Open();
+  // Data files named on the command line: the first into series 1 and the second into series 2,
+  // each exactly as the open command with that file chosen; one box names those left out.
+  void OpenFiles(const QStringList& names);
 
   orvelt::EtchedRule* Bevel4;
   QGroupBox* GroupBox1;
@@ -113,6 +119,7 @@ class TForm1 : public QMainWindow {
   // Series 1, or any other number series 2, to and from a data file.
   void SaveSeries(int series);
   void OpenSeries(int series);
+  void OpenSeriesFile(int series, const QString& name);
   orvelt::DataGrid* SeriesGrid(int series) const;
   // The window's part of erasing a series, with the store's.
   void ClearSeries1();

@@ -11,9 +11,11 @@
 #include <QTextBrowser>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstring>
 
+#include "app/commandline.h"
 #include "app/desktop.h"
 #include "app/errors.h"
 #include "app/help.h"
@@ -26,18 +28,26 @@ Q_DECLARE_METATYPE(orvelt::BoxButtons)
 
 namespace {
 
-// Runs `inspect` on the first modal box that opens, then closes it with `key`.
-void WhenBoxOpens(std::function<void(QMessageBox*)> inspect, Qt::Key key) {
+// Runs `handle` on the first modal dialog of the kind that opens.
+template <class Dialog>
+void WhenOpens(std::function<void(Dialog*)> handle) {
   auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, inspect, key] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible()) return;
+  QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
     timer->stop();
     timer->deleteLater();
+    handle(dialog);
+  });
+  timer->start(10);
+}
+
+// Runs `inspect` on the first modal box that opens, then closes it with `key`.
+void WhenBoxOpens(std::function<void(QMessageBox*)> inspect, Qt::Key key) {
+  WhenOpens<QMessageBox>([inspect, key](QMessageBox* box) {
     inspect(box);
     QTest::keyClick(box, key);
   });
-  timer->start(10);
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
@@ -227,6 +237,104 @@ class TestApp : public QObject {
     QVERIFY(inspected);
   }
 
+  // Boxes and dialogs are transient for the main window, so that a compositor that places them
+  // itself puts them over it; the position asked for still holds where positions are kept.
+  void boxesAndDialogsBelongToTheMainWindow() {
+    QWidget main;
+    main.setWindowTitle(QStringLiteral("main"));
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QWidget other;  // active when the box comes: not the owner
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    other.activateWindow();
+    QtDesktop desktop;
+    desktop.SetMainWindow(&main);
+    const Box box{QStringLiteral("エラー"),
+                  QStringLiteral("ファイルが見つかりません"),
+                  BoxIcon::Error,
+                  BoxButtons::Ok,
+                  230,
+                  190,
+                  false};
+    QWidget* boxParent = nullptr;
+    QWindow* transientFor = nullptr;
+    QPoint at;
+    WhenBoxOpens(
+        [&](QMessageBox* shown) {
+          boxParent = shown->parentWidget();
+          transientFor = shown->windowHandle()->transientParent();
+          at = shown->frameGeometry().topLeft();
+        },
+        Qt::Key_Return);
+    desktop.Show(box);
+    QCOMPARE(boxParent, &main);
+    QCOMPARE(transientFor, main.windowHandle());
+    QCOMPARE(at, QPoint(230, 190));
+
+    FileDialog dialog{FileDialog::Mode::Open, QStringLiteral("a|*.ovt"), QStringLiteral("ovt"),
+                      QString()};
+    QWidget* dialogParent = nullptr;
+    WhenOpens<QFileDialog>([&](QFileDialog* d) {
+      dialogParent = d->parentWidget();
+      d->reject();
+    });
+    QVERIFY(!desktop.Run(dialog));
+    QCOMPARE(dialogParent, &main);
+  }
+
+  // The command line: files in order, "--help" and "--version" answered, "--" ends the
+  // options, anything else beginning with "-" refused, the first of them named.
+  void commandLine_data() {
+    using A = CommandLine::Action;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("refused");
+    QTest::newRow("nothing") << QStringList() << int(A::Run) << QStringList() << QString();
+    QTest::newRow("two files") << QStringList{"a.ovt", "データ 2.ovt"} << int(A::Run)
+                               << QStringList{"a.ovt", "データ 2.ovt"} << QString();
+    QTest::newRow("three files, one a dash")
+        << QStringList{"a", "-", "c"} << int(A::Run) << QStringList{"a", "-", "c"} << QString();
+    QTest::newRow("help") << QStringList{"--help"} << int(A::Help) << QStringList() << QString();
+    QTest::newRow("version after a file") << QStringList{"a.ovt", "--version"} << int(A::Version)
+                                          << QStringList{"a.ovt"} << QString();
+    QTest::newRow("help wins over version")
+        << QStringList{"--version", "--help"} << int(A::Help) << QStringList() << QString();
+    QTest::newRow("unknown long option") << QStringList{"a", "--verbose", "--help"}
+                                         << int(A::Refuse) << QStringList{"a"} << "--verbose";
+    QTest::newRow("the toolkit's options too")
+        << QStringList{"-platform", "xcb"} << int(A::Refuse) << QStringList{"xcb"} << "-platform";
+    QTest::newRow("an abbreviation")
+        << QStringList{"--vers"} << int(A::Refuse) << QStringList() << "--vers";
+    QTest::newRow("after --, names") << QStringList{"--", "--help", "-x.ovt", "--"} << int(A::Run)
+                                     << QStringList{"--help", "-x.ovt", "--"} << QString();
+  }
+  void commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QStringList, files);
+    QFETCH(QString, refused);
+    const CommandLine line = ParseCommandLine(arguments);
+    QCOMPARE(int(line.action), action);
+    QCOMPARE(line.files, files);
+    QCOMPARE(line.refused, refused);
+  }
+
+  // The terminal's texts: plain ASCII, the version that of the window's caption.
+  void terminalTexts() {
+    for (const QString& text : {UsageText(), VersionLines()}) {
+      QVERIFY(text.endsWith('\n'));
+      for (QChar c : text) QVERIFY2(c.unicode() < 128 && c.unicode() != 0, qPrintable(text));
+    }
+    QVERIFY(UsageText().startsWith(QStringLiteral("Usage: orvelt ")));
+    for (const char* option : {"--help", "--version"})
+      QVERIFY(UsageText().contains(QLatin1String(option)));
+    const QString first = VersionLines().section('\n', 0, 0);
+    QVERIFY(first.startsWith(QStringLiteral("orvelt ")));
+    QVERIFY(kMainCaption.endsWith(QStringLiteral(" Ver. ") + first.mid(7)));
+  }
+
   void nameFilters() {
     QCOMPARE(NameFilters(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*")),
              (QStringList{QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt) (*.ovt)"),
@@ -260,12 +368,7 @@ class TestApp : public QObject {
     bool active = false;
     auto answer = [&](const QString& typed) {
       std::optional<Seen> seen;
-      auto* timer = new QTimer;
-      QObject::connect(timer, &QTimer::timeout, [&, timer] {
-        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!d || !d->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
+      WhenOpens<QFileDialog>([&](QFileDialog* d) {
         auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         seen = Seen{d->testOption(QFileDialog::DontUseNativeDialog),
                     d->testOption(QFileDialog::DontConfirmOverwrite), d->nameFilters(),
@@ -282,7 +385,6 @@ class TestApp : public QObject {
           d->reject();
         }
       });
-      timer->start(10);
       const bool chosen = desktop.Run(dialog);
       return std::make_pair(chosen, seen.value_or(Seen{}));
     };

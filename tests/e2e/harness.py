@@ -229,12 +229,14 @@ class Session:
     With ``accessibility=False`` the bus offers no services and programs keep Qt's accessibility
     bridge off, as on a desktop without assistive technology (for measuring). With
     ``bare=True`` programs get nothing but DISPLAY, HOME and PATH, as from ``env -i``: no
-    locale, no session bus, no accessibility.
+    locale, no session bus, no accessibility. ``xft_dpi`` sets the X resource Xft.dpi, as a
+    desktop does for a screen scaled to xft_dpi / 96.
     """
 
     def __init__(self, screen=(1024, 768), dpi=96, keep_files=False, accessibility=True,
-                 bare=False):
+                 bare=False, xft_dpi=None):
         self.screen = screen
+        self.xft_dpi = xft_dpi
         self.accessibility = accessibility and not bare
         self.bare = bare
         self.dpi = dpi
@@ -262,7 +264,7 @@ class Session:
         self.tmpdir = tempfile.mkdtemp(prefix="orvelt-e2e-")
         self.home = os.path.join(self.tmpdir, "home")
         self.workdir = os.path.join(self.tmpdir, "work")
-        runtime = os.path.join(self.tmpdir, "runtime")
+        runtime = self.runtime = os.path.join(self.tmpdir, "runtime")
         for d in (self.home, self.workdir, runtime):
             os.makedirs(d, mode=0o700)
 
@@ -328,6 +330,12 @@ class Session:
 
         from Xlib import display as xdisplay  # python3-xlib
         self._xdisplay = xdisplay.Display(self.display)
+        if self.xft_dpi:
+            from Xlib import Xatom
+            root = self._xdisplay.screen().root
+            root.change_property(self._xdisplay.intern_atom("RESOURCE_MANAGER"), Xatom.STRING, 8,
+                                 f"Xft.dpi:\t{self.xft_dpi}\n".encode())
+            self._xdisplay.sync()
 
     def _spawn(self, argv, env=None, log=None, stdout=None, pass_fds=(), cwd=None):
         out = stdout
@@ -427,13 +435,31 @@ class Session:
 
     # ---- programs -------------------------------------------------------------------------
 
-    def start(self, argv, cwd=None):
-        """Starts a program with the session's environment in ``workdir`` (or ``cwd``)."""
+    def start(self, argv, cwd=None, env=None):
+        """Starts a program with the session's environment in ``workdir`` (or ``cwd``); ``env``
+        sets variables for this program alone, None removing one."""
         log = f"program-{len(self.programs)}.log"
-        proc = self._spawn(list(argv), env=self.env, log=log, cwd=cwd or self.workdir)
+        program_env = dict(self.env)
+        for key, value in (env or {}).items():
+            if value is None:
+                program_env.pop(key, None)
+            else:
+                program_env[key] = value
+        proc = self._spawn(list(argv), env=program_env, log=log, cwd=cwd or self.workdir)
         prog = Program(self, proc, os.path.join(self.tmpdir, log))
         self.programs.append(prog)
         return prog
+
+    def start_weston(self, size=(1024, 768)):
+        """Starts a headless Weston compositor with a socket of its own in the session's runtime
+        folder; returns the socket's name, for WAYLAND_DISPLAY."""
+        name = "wayland-orvelt"
+        self._spawn(["weston", "--backend=headless-backend.so", f"--socket={name}",
+                     f"--width={size[0]}", f"--height={size[1]}", "--idle-time=0"],
+                    env=self.tool_env, log="weston.log")
+        wait_for(lambda: os.path.exists(os.path.join(self.runtime, name)), timeout=20,
+                 what="weston's socket")
+        return name
 
     def tool(self, argv, timeout=DEFAULT_TIMEOUT, check=True, input=None):
         """Runs a helper tool (xdotool, xclip, ...) on the session's display; returns its stdout."""
@@ -633,6 +659,32 @@ class Session:
         watch.wait(lambda e: e.get("ready"), what="the focus listener")
         return watch
 
+    def do_action(self, pid, role, name, timeout=DEFAULT_TIMEOUT):
+        """Does the first action (press, click) of the first accessible object of process ``pid``
+        with this role and name, as assistive technology does; waits until there is one."""
+        def probe():
+            out = self.tool([_DEBIAN_PYTHON, os.path.abspath(__file__), "--do-action", str(pid),
+                             role, name], timeout=timeout)
+            return out.strip() == b"done"
+        wait_for(probe, timeout, f"the {role} {name!r} of process {pid} to act on", 0.1)
+
+    def window_class(self, wid):
+        """The window's WM_CLASS: (instance, class)."""
+        return self._xdisplay.create_resource_object("window", wid).get_wm_class()
+
+    def window_icon_sizes(self, wid):
+        """The sizes of the pictures in the window's _NET_WM_ICON, as (width, height) pairs."""
+        from Xlib import Xatom
+        win = self._xdisplay.create_resource_object("window", wid)
+        prop = win.get_full_property(self._xdisplay.intern_atom("_NET_WM_ICON"), Xatom.CARDINAL)
+        data = list(prop.value) if prop else []
+        sizes = []
+        while len(data) >= 2:
+            w, h = data[0], data[1]
+            sizes.append((w, h))
+            data = data[2 + w * h:]
+        return sizes
+
     def wait_message_box(self, pid, caption=None, timeout=DEFAULT_TIMEOUT):
         """Waits for a message box (an accessible dialog or alert holding buttons) of process
         ``pid``, with the given caption if any, and returns it as a MessageBox."""
@@ -788,16 +840,17 @@ def _dump_accessible(pid, prune):
     print("null")
 
 
-def _dump_table(pid, name):
-    """Prints the table named ``name`` of process ``pid`` as JSON (null while it is not there)."""
+def _find_accessible(pid, match, descend, depth_limit):
+    """The first object of process ``pid`` for which ``match(acc)`` holds, searching below the
+    objects for which ``descend(acc)`` holds, ``depth_limit`` levels deep; None if there is none."""
     import gi
     gi.require_version("Atspi", "2.0")
     from gi.repository import Atspi
 
     def find(acc, depth):
-        if acc.get_role() == Atspi.Role.TABLE and (acc.get_name() or "") == name:
+        if match(acc):
             return acc
-        if depth < 12 and acc.get_role() != Atspi.Role.TABLE:
+        if depth < depth_limit and descend(acc):
             for i in range(acc.get_child_count()):
                 child = acc.get_child_at_index(i)
                 found = child is not None and find(child, depth + 1)
@@ -813,9 +866,34 @@ def _dump_table(pid, name):
                 continue
         except Exception:
             continue
-        acc = find(app, 0)
-        if not acc:
-            break
+        return find(app, 0)
+    return None
+
+
+def _do_action(pid, role, name):
+    """Does the first action of the first object of process ``pid`` with this role and name;
+    prints "done", or "none" while there is none."""
+    acc = _find_accessible(
+        pid, lambda a: a.get_role_name() == role and (a.get_name() or "") == name,
+        lambda a: True, 40)
+    action = acc and acc.get_action_iface()
+    if action and action.get_n_actions() > 0:
+        action.do_action(0)
+        print("done")
+        return
+    print("none")
+
+
+def _dump_table(pid, name):
+    """Prints the table named ``name`` of process ``pid`` as JSON (null while it is not there)."""
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+
+    acc = _find_accessible(
+        pid, lambda a: a.get_role() == Atspi.Role.TABLE and (a.get_name() or "") == name,
+        lambda a: a.get_role() != Atspi.Role.TABLE, 12)
+    if acc:
         table = acc.get_table_iface()
         rows, columns = table.get_n_rows(), table.get_n_columns()
         cells, focused = [], []
@@ -839,5 +917,7 @@ if __name__ == "__main__" and len(sys.argv) >= 3 and sys.argv[1] == "--dump-acce
     _dump_accessible(int(sys.argv[2]), set(sys.argv[3:]))
 if __name__ == "__main__" and len(sys.argv) == 4 and sys.argv[1] == "--dump-table":
     _dump_table(int(sys.argv[2]), sys.argv[3])
+if __name__ == "__main__" and len(sys.argv) == 5 and sys.argv[1] == "--do-action":
+    _do_action(int(sys.argv[2]), sys.argv[3], sys.argv[4])
 if __name__ == "__main__" and len(sys.argv) == 3 and sys.argv[1] == "--watch-focus":
     _watch_focus(int(sys.argv[2]))

@@ -12,6 +12,7 @@ import io
 import math
 import os
 import shutil
+import subprocess
 import sys
 import time
 import unittest
@@ -1172,6 +1173,414 @@ class Exit(ProgramTestCase):
         self.assertTrue(self.app.running())
         self.menu("alt+f", "x")
         self.assertEqual(self.app.wait_exit(timeout=10), 0)
+
+
+# ---- 9. the desktop: data files on the command line, terminal answers, identity -----------------
+
+class CommandLineFiles(ProgramTestCase):
+    """Files named when the program starts open once both windows are shown, the first into
+    series 1 and the second into series 2, as the open command opens them."""
+
+    def setUp(self):
+        self.assertTrue(PROGRAM and os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
+        self.s = Session()
+        self.s.__enter__()
+        self.addCleanup(self.s.close)
+        self.addCleanup(self.keep_evidence)
+
+    def keep_evidence(self):
+        if hasattr(self, "app"):
+            super().keep_evidence()
+
+    def start(self, *names):
+        self.app = self.s.start([PROGRAM, *names])
+        self.main = self.app.wait_window(MAIN_TITLE)
+        self.graph = self.app.wait_window(GRAPH_TITLE)
+
+    def write(self, name, data):
+        with open(os.path.join(self.s.workdir, name), "wb") as f:
+            f.write(data)
+        return name
+
+    def cells(self, name):
+        return self.s.table(self.app.pid, name)["cells"]
+
+    def close_box(self, box):
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+
+    def test_two_files_fill_both_series_and_compute(self):
+        rows1 = {1: ("1", "3", ""), 2: ("2", "5", "Omit"), 3: ("4", "9", ""), 4: ("5", "11", "")}
+        rows2 = {1: ("-1", "0", ""), 5: ("x", "7", "")}
+        self.start(self.write("good.ovt", file_bytes(rows1)),
+                   self.write("データ 2.ovt", file_bytes(rows2)))
+        expected1 = [list(rows1.get(r, ("", "", ""))) for r in range(1, 21)]
+        expected2 = [list(rows2.get(r, ("", "", ""))[:2]) for r in range(1, 21)]
+        wait_for(lambda: self.cells(" 系列１") == expected1, what="series 1 from good.ovt")
+        wait_for(lambda: self.cells(" 系列２") == expected2, what="series 2 from the second file")
+        self.assertEqual(sorted(self.s.windows(None, self.app.pid)),
+                         sorted([self.main, self.graph]), "a box came")
+        self.s.focus(self.main)
+        self.click_compute()
+        self.wait_computed()
+        used = [(x, y) for x, y, omit in rows1.values() if not omit]
+        labels, _ = result_labels(0, used)
+        self.assertEqual(self.copy_report(), report_bytes(0, labels, rows1))
+        self.menu("alt+f", "x")
+        self.assertEqual(self.app.wait_exit(), 0)
+
+    def test_wrong_and_missing_files_bring_the_boxes_and_leave_the_grids_empty(self):
+        self.start(self.write("wrong.ovt", b"OVT110\r\n1\r\n2\r\n"), "missing.ovt")
+        main = self.s.geometry(self.main)
+        box = self.app.wait_message_box("エラー")
+        self.assert_box(box, "エラー", "指定されたファイルは読めません", ["OK"],
+                        (main.x + 110, main.y + 150))
+        self.assertEqual(self.icon_colour(box), "red")
+        self.close_box(box)
+        box = self.app.wait_message_box("エラー")
+        self.assert_box(box, "エラー", "ファイルが見つかりません", ["OK"], (main.x + 135, main.y + 150))
+        self.close_box(box)
+        self.assertEqual(self.cells(" 系列１"), [["", "", ""]] * 20)
+        self.assertEqual(self.cells(" 系列２"), [["", ""]] * 20)
+        self.s.focus(self.main)
+        self.menu("alt+f", "x")
+        self.assertEqual(self.app.wait_exit(), 0)
+
+    def test_more_files_than_series(self):
+        one = self.write("one.ovt", file_bytes({1: ("1", "2", "")}))
+        two = self.write("two.ovt", file_bytes({1: ("3", "4", "")}))
+        self.start(one, two, "three.ovt", "four.ovt")
+        main = self.s.geometry(self.main)
+        box = self.app.wait_message_box("警告")
+        self.assert_box(box, "警告", "ファイルは系列１と系列２の二つまでしか開けません\n\n"
+                        "開かなかったファイル:\nthree.ovt\nfour.ovt", ["OK"],
+                        (main.x + 120, main.y + 150))
+        self.assertEqual(self.icon_colour(box), "yellow")
+        self.close_box(box)
+        self.assertEqual(self.cells(" 系列１")[0], ["1", "2", ""])
+        self.assertEqual(self.cells(" 系列２")[0], ["3", "4"])
+
+
+class TerminalAnswers(unittest.TestCase):
+    """--help and --version answer on standard output without a display; other options are
+    refused with the usage on standard error."""
+
+    def run_program(self, *args):
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": "/nonexistent"}
+        return subprocess.run([PROGRAM, *args], env=env, capture_output=True, timeout=10,
+                              stdin=subprocess.DEVNULL)
+
+    def test_answers(self):
+        for args, code, out, err in (
+                (["--version"], 0, "orvelt 1.11\n", ""),
+                (["--help"], 0, "Usage: orvelt [FILE1.ovt [FILE2.ovt]]\n", ""),
+                (["a.ovt", "--bogus"], 2, "", "orvelt: unknown option --bogus\n"),
+                (["-platform", "xcb"], 2, "", "orvelt: unknown option -platform\n")):
+            with self.subTest(args=args):
+                done = self.run_program(*args)
+                self.assertEqual(done.returncode, code)
+                stdout, stderr = done.stdout.decode(), done.stderr.decode()
+                self.assertTrue(stdout.startswith(out), stdout)
+                self.assertTrue(stderr.startswith(err), stderr)
+                if code:
+                    self.assertEqual(stdout, "")
+                    self.assertIn("Usage: orvelt", stderr)
+                else:
+                    self.assertEqual(stderr, "")
+        self.assertIn("Copyright", self.run_program("--version").stdout.decode())
+        # Without an option and without a display: one line, no window.
+        done = self.run_program()
+        self.assertEqual(done.returncode, 1)
+        self.assertIn("no display", done.stderr.decode())
+
+
+class DesktopIdentity(ProgramTestCase):
+    """Both windows carry the program's icon and the window class that the desktop entry names,
+    so that a desktop puts them under its entry."""
+
+    def test_window_class_and_icons(self):
+        entry = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "packaging",
+                             "org.orvelt.orvelt.desktop")
+        with open(entry, encoding="utf-8") as f:
+            wm_class = re.search(r"^StartupWMClass=(.*)$", f.read(), re.M).group(1)
+        for wid in (self.main, self.graph):
+            self.assertEqual(self.s.window_class(wid)[1], wm_class)
+            sizes = self.s.window_icon_sizes(wid)
+            self.assertIn((16, 16), sizes)
+            self.assertIn((256, 256), sizes)
+
+
+# ---- 10. right at 150 % and 200 %: captions whole, the graph on the finer grid --------------
+
+def ink_box(picture, box, threshold=100):
+    """The rectangle (left, top, right, bottom; exclusive) of the dark pixels inside ``box`` of
+    a screenshot, relative to the box; None when there are none."""
+    x0, y0, x1, y1 = box
+    px = picture.load()
+    xs, ys = [], []
+    for y in range(max(y0, 0), min(y1, picture.height)):
+        for x in range(max(x0, 0), min(x1, picture.width)):
+            if max(px[x, y]) < threshold:
+                xs.append(x)
+                ys.append(y)
+    if not xs:
+        return None
+    return (min(xs) - x0, min(ys) - y0, max(xs) + 1 - x0, max(ys) + 1 - y0)
+
+
+class Scaled(unittest.TestCase):
+    """The program at 100 % and at a scale: the same layout on the finer grid, every caption of
+    the main window whole and in proportion, the graph drawn with one-device-pixel lines, and
+    the copied picture the same 321 x 450 bitmap."""
+
+    RATIO = 2
+    ENV = {}
+    XFT_DPI = None
+    ROWS = {1: ("1", "4", ""), 2: ("2", "4", ""), 3: ("3", "6", ""), 4: ("4", "10", "Omit")}
+
+    def setUp(self):
+        self.assertTrue(PROGRAM and os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
+
+    def measure(self, env, xft_dpi, ratio):
+        """Starts the program with the data file, computes, and reads what a person sees."""
+        with Session(screen=(1660, 800), xft_dpi=xft_dpi) as s:
+            with open(os.path.join(s.workdir, "data.ovt"), "wb") as f:
+                f.write(file_bytes(self.ROWS))
+            app = s.start([PROGRAM, "data.ovt"], env=env)
+            try:
+                main = app.wait_window(MAIN_TITLE)
+                graph = app.wait_window(GRAPH_TITLE)
+                wait_for(lambda: s.table(app.pid, " 系列１")["cells"][0] == ["1", "4", ""],
+                         what="the data file opened")
+                s.move(graph, 940, 0)  # beside the main window, which it would cover
+                # The compute button where it is on the screen: its logical place, which the
+                # accessibility bus gives, times the ratio.
+                tree = app.accessible(prune=("menu bar",))
+                frame = tree.find(role="frame", name=MAIN_TITLE.strip("^$"))
+                button = frame.find(role="push button", name="回帰式計算").extents
+                g = s.geometry(main)
+                s.click_screen(g.x + round((button.x - frame.extents.x + button.width / 2) * ratio),
+                               g.y + round((button.y - frame.extents.y + button.height / 2) * ratio))
+                wait_for(lambda: s.focused_window() == graph, what="the graph window activated")
+                s.focus(main)
+                from PIL import Image
+                # The screen once both windows have painted what the command left: two shots
+                # alike in a row.
+                shots = [None]
+
+                def settled():
+                    shots.append(s.tool(["import", "-window", "root", "png:-"], timeout=20))
+                    return shots[-1] == shots[-2]
+
+                wait_for(settled, timeout=20, what="the screen to settle", interval=0.2)
+                screen = Image.open(io.BytesIO(shots[-1])).convert("RGB")
+                s.clear_clipboard()
+                s.key("alt+e", "g")
+                copied = Image.open(io.BytesIO(s.clipboard_png())).convert("RGB")
+                result = {"main": s.geometry(main), "graph": s.geometry(graph),
+                          "tree": app.accessible(), "screen": screen, "copied": copied}
+                s.key("alt+f", "x")
+                self.assertEqual(app.wait_exit(), 0)
+                return result
+            except BaseException:
+                folder = os.path.abspath("e2e-failures")
+                os.makedirs(folder, exist_ok=True)
+                s.screenshot(os.path.join(folder, self.id().split(".", 1)[-1] + ".png"))
+                raise
+
+    def captioned(self, tree):
+        """Every control of the main window that shows a caption: (name, role, logical box)."""
+        frame = tree.find(role="frame", name=MAIN_TITLE.strip("^$"))
+        found = []
+        for n in frame.walk():
+            if n.role in ("label", "push button", "radio button", "check box", "panel") \
+                    and n.name.strip() and n.extents.width > 0:
+                found.append(n)
+            elif n.role in ("menu", "menu item") and "showing" in n.states \
+                    and n.extents.width > 0 and n.extents.y < frame.extents.y + 30:
+                found.append(n)  # the menu bar's titles
+        return frame, found
+
+    def test_main_window_and_graph(self):
+        r = self.RATIO
+        base = self.measure({}, None, 1)
+        scaled = self.measure(self.ENV, self.XFT_DPI, r)
+
+        # Both windows take the scaled size of the specified one.
+        for name in ("main", "graph"):
+            b, g = base[name], scaled[name]
+            self.assertLessEqual(abs(g.width - b.width * r), 1, name)
+            self.assertLessEqual(abs(g.height - b.height * r), 1, name)
+
+        # The layout is the same: every control at the same logical place.
+        frame1, controls1 = self.captioned(base["tree"])
+        frame2, controls2 = self.captioned(scaled["tree"])
+        self.assertEqual([(c.role, c.name) for c in controls1], [(c.role, c.name) for c in controls2])
+        self.assertGreaterEqual(len(controls1), 24)
+
+        # Every caption whole and in proportion: its ink (glyphs, and the indicator of a radio
+        # button or check box) as wide and high as at 100 % times the ratio, from the same place.
+        inks = []
+        for c1, c2 in zip(controls1, controls2):
+            e1, e2 = c1.extents, c2.extents
+            x1, y1 = e1.x - frame1.extents.x, e1.y - frame1.extents.y
+            h = e1.height
+            if c1.role == "panel":
+                h = 14  # the title, above the frame's contents
+            inset = 3 if c1.role == "push button" else 0  # inside the button's edges
+            box1 = (base["main"].x + x1 + inset, base["main"].y + y1 + inset,
+                    base["main"].x + x1 + e1.width - inset, base["main"].y + y1 + h - inset)
+            m = scaled["main"]
+            box2 = tuple(round(v * r) for v in (x1 + inset, y1 + inset, x1 + e1.width - inset,
+                                                 y1 + h - inset))
+            box2 = (m.x + box2[0], m.y + box2[1], m.x + box2[2], m.y + box2[3])
+            ink1 = ink_box(base["screen"], box1)
+            ink2 = ink_box(scaled["screen"], box2)
+            what = f"{c1.role} {c1.name!r}"
+            if ink1 is None:  # a disabled caption is grey, not ink
+                continue
+            self.assertIsNotNone(ink2, what)
+            # Glyphs are hinted to each size: a few device pixels of play, more in height.
+            for i, side in enumerate(("left", "top", "right", "bottom")):
+                slack = 2 + r if side in ("left", "right") else 1 + 3 * r
+                self.assertLessEqual(abs(ink2[i] - ink1[i] * r), slack,
+                                     f"{what}: {side} {ink2[i]} at the scale, {ink1[i]} at 100 %")
+            inks.append((what, (box2[0] + ink2[0], box2[1] + ink2[1], box2[0] + ink2[2],
+                                box2[1] + ink2[3])))
+        self.assertGreater(len(inks), 20)
+        # No caption runs into another.
+        for i, (what1, a) in enumerate(inks):
+            for what2, b in inks[i + 1:]:
+                overlap = a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+                nested = "panel" in what1 or "panel" in what2
+                self.assertFalse(overlap and not nested, f"{what1} overlaps {what2}")
+
+        # The graph on the finer grid: the picture's place in the window at the ratio, the frame
+        # and the axes one device pixel wide through the centres of their pixels.
+        def centre(v):
+            return math.floor((v + 0.5) * r)
+
+        g1, g2 = base["graph"], scaled["graph"]
+        shown1 = base["screen"].crop((g1.x + 16, g1.y + 16, g1.x + 16 + 321, g1.y + 16 + 321))
+        left, top = g2.x + round(16 * r), g2.y + round(16 * r)
+        size = math.floor(321 * r + 0.5)
+        shown2 = scaled["screen"].crop((left, top, left + size, top + size))
+        self.assertEqual(list(shown1.getdata()), list(base["copied"].crop((0, 0, 321, 321)).getdata()))
+        p1, p2 = shown1.load(), shown2.load()
+        axis_row = next(y for y in range(1, 320) if sum(p1[x, y] == GREY for x in range(321)) > 200)
+        axis_col = next(x for x in range(1, 320) if sum(p1[x, y] == GREY for y in range(321)) > 200)
+
+        def count(colour, xs, ys):
+            return sum(p2[x, y] == colour for x in xs for y in ys)
+
+        # Each line runs the picture's length in its one device column or row (crossed by a few
+        # pixels of the others and of texts), and its neighbours hold next to none of its colour.
+        inner = range(centre(1), centre(319))
+        lines = ((centre(0), BLACK), (centre(320), BLACK), (centre(axis_col), GREY))
+        for line, colour in lines:
+            self.assertGreater(count(colour, [line], inner), len(inner) - 6, f"column {line}")
+            for beside in (line - 1, line + 1):
+                if 0 <= beside < size:
+                    self.assertLess(count(colour, [beside], inner), 12, f"beside column {line}")
+        lines = ((centre(0), BLACK), (centre(320), BLACK), (centre(axis_row), GREY))
+        for line, colour in lines:
+            self.assertGreater(count(colour, inner, [line]), len(inner) * 0.8, f"row {line}")
+            for beside in (line - 1, line + 1):
+                if 0 <= beside < size:
+                    self.assertLess(count(colour, inner, [beside]), 12, f"beside row {line}")
+        # The points: as many red markers, each about its centre on the finer grid.
+        reds1 = sum(v == RED for v in shown1.getdata())
+        reds2 = sum(v == RED for v in shown2.getdata())
+        self.assertGreater(reds2, reds1 * r)
+
+        # The copy is the picture of 100 %, pixel for pixel.
+        self.assertEqual(scaled["copied"].size, (321, 450))
+        differ = [i for i, (a, b) in enumerate(zip(scaled["copied"].getdata(),
+                                                   base["copied"].getdata())) if a != b]
+        self.assertEqual(differ[:10], [], f"{len(differ)} pixels differ, (x, y) = "
+                         f"{[(i % 321, i // 321) for i in differ[:10]]}")
+
+
+class Scaled200ByScaleFactor(Scaled):
+    ENV = {"QT_SCALE_FACTOR": "2"}
+
+
+class Scaled200ByScreenFactors(Scaled):
+    ENV = {"QT_SCREEN_SCALE_FACTORS": "2"}
+
+
+class Scaled200ByXftDpi(Scaled):
+    XFT_DPI = 192
+
+
+class Scaled150ByXftDpi(Scaled):
+    RATIO = 1.5
+    XFT_DPI = 144
+
+
+del Scaled  # the setting-less base runs only through its settings
+
+
+# ---- 11. Wayland ----------------------------------------------------------------------------
+
+class Wayland(unittest.TestCase):
+    """Under a Wayland compositor (headless Weston) with an X display beside it, the program runs
+    as a Wayland client: both windows, a box that belongs to the main window, the fixed windows
+    fixed, and the end through the menu with code 0."""
+
+    def test_both_windows_and_a_box_of_the_main_window(self):
+        self.assertTrue(PROGRAM and os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
+        with Session() as s:
+            socket = s.start_weston()
+            app = s.start([PROGRAM, "missing.ovt"],
+                          env={"WAYLAND_DISPLAY": socket, "QT_QPA_PLATFORM": None,
+                               "WAYLAND_DEBUG": "client"})
+            try:
+                # The client's requests, as libwayland logs them: each toplevel's title, parent,
+                # and size limits.
+                def toplevels():
+                    found, titles = {}, {}
+                    for line in app.output().splitlines():
+                        m = re.search(r"-> xdg_toplevel@(\d+)\.(set_title|set_parent|set_min_size|"
+                                      r"set_max_size)\((.*)\)$", line)
+                        if not m:
+                            continue
+                        obj, request, args = m.groups()
+                        entry = found.setdefault(obj, {})
+                        if request == "set_title":
+                            entry["title"] = args.strip('"')
+                            titles[obj] = entry["title"]
+                        elif request == "set_parent":
+                            parent = re.search(r"@(\d+)", args)
+                            entry["parent"] = titles.get(parent.group(1)) if parent else None
+                        else:
+                            entry[request] = args
+                    return {e.get("title"): e for e in found.values()}
+
+                wanted = {"オルヴェルト Ver. 1.11", "Orvelt Ver. 1.10", "エラー"}
+                shown = wait_for(lambda: (t := toplevels()) and wanted <= set(t) and t,
+                                 timeout=20, what="both windows and the box on Wayland")
+                self.assertEqual(shown["エラー"].get("parent"), "オルヴェルト Ver. 1.11")
+                main = shown["オルヴェルト Ver. 1.11"]
+                self.assertEqual(main["set_min_size"], main["set_max_size"])
+                self.assertNotEqual(main["set_max_size"], "0, 0")
+                self.assertEqual(shown["エラー"]["set_min_size"], shown["エラー"]["set_max_size"])
+                # Nothing went to the X display.
+                self.assertEqual(s.windows(None, app.pid), [])
+
+                # The box's text and button as assistive technology reads them; OK pressed.
+                tree = app.accessible()
+                box = next(n for n in tree.children if n.name == "エラー")
+                self.assertIn("ファイルが見つかりません", [n.name for n in box.walk()])
+                s.do_action(app.pid, "push button", "OK")
+                wait_for(lambda: not [n for n in app.accessible().children
+                                      if n.name == "エラー" and "showing" in n.states],
+                         what="the box closed")
+                s.do_action(app.pid, "menu item", "終了(X)")
+                self.assertEqual(app.wait_exit(), 0)
+            except BaseException:
+                print(app.output()[-3000:], file=sys.stderr)
+                raise
 
 
 def main():

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What installing the program puts on a machine, checked from outside: the files, the link on the
-# PATH, the manual that the installed program finds through it, the copyright file.
-#   test_install.sh install BUILD_DIR                cmake --install into a scratch root
+# PATH, the manual that the installed program finds through it, the desktop entry, the data files'
+# type, the software centres' metainfo, the manual page, the changelog, the copyright file, the
+# hardening of the program; for the package, lintian.
+#   test_install.sh install BUILD_DIR VERSION        cmake --install into a scratch root
 #   test_install.sh deb BUILD_DIR CPACK VERSION      the .deb from cpack, unpacked by dpkg -x
 set -euo pipefail
 
@@ -28,18 +30,32 @@ png_size() {
 check_tree() {
   local root=$1 prefix=$2
   local link=$root$prefix/bin/orvelt
-  local bin=$root$prefix/lib/orvelt/orvelt
-  local manual=$root$prefix/lib/orvelt/orvelta.hlp
-  local copyright=$root$prefix/share/doc/orvelt/copyright
-  local desktop=$root$prefix/share/applications/orvelt.desktop
-  local icons=$root$prefix/share/icons/hicolor
+  local bin=$root$prefix/libexec/orvelt/orvelt
+  local manual=$root$prefix/libexec/orvelt/orvelta.hlp
+  local share=$root$prefix/share
+  local copyright=$share/doc/orvelt/copyright
+  local changelog=$share/doc/orvelt/changelog.gz
+  local manpage=$share/man/man1/orvelt.1.gz
+  local desktop=$share/applications/org.orvelt.orvelt.desktop
+  local metainfo=$share/metainfo/org.orvelt.orvelt.metainfo.xml
+  local mime=$share/mime/packages/orvelt.xml
+  local icons=$share/icons/hicolor
+  local sizes=(16 24 32 48 64 128 256)
 
-  local expected actual
-  expected=$(printf '%s\n' "$prefix/bin/orvelt" "$prefix/lib/orvelt/orvelt" \
-    "$prefix/lib/orvelt/orvelta.hlp" "$prefix/share/doc/orvelt/copyright" \
-    "$prefix/share/applications/orvelt.desktop" \
-    "$prefix/share/icons/hicolor/scalable/apps/orvelt.svg" \
-    "$prefix"/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/orvelt.png | LC_ALL=C sort)
+  local expected actual size
+  expected=$(
+    printf '%s\n' "$prefix/bin/orvelt" "$prefix/libexec/orvelt/orvelt" \
+      "$prefix/libexec/orvelt/orvelta.hlp" "$prefix/share/doc/orvelt/copyright" \
+      "$prefix/share/doc/orvelt/changelog.gz" "$prefix/share/man/man1/orvelt.1.gz" \
+      "$prefix/share/applications/org.orvelt.orvelt.desktop" \
+      "$prefix/share/metainfo/org.orvelt.orvelt.metainfo.xml" \
+      "$prefix/share/mime/packages/orvelt.xml" \
+      "$prefix/share/icons/hicolor/scalable/apps/orvelt.svg"
+    for size in "${sizes[@]}"; do
+      echo "$prefix/share/icons/hicolor/${size}x$size/apps/orvelt.png"
+    done | LC_ALL=C sort
+  )
+  expected=$(LC_ALL=C sort <<<"$expected")
   actual=$(cd "$root" && find . ! -type d | sed 's|^\.||' | LC_ALL=C sort)
   [[ "$actual" == "$expected" ]] ||
     fail "installed files differ (< missing, > unexpected):"$'\n'"$(diff <(echo "$expected") \
@@ -49,10 +65,20 @@ check_tree() {
   [[ -f "$bin" && "$(head -c4 "$bin" | od -An -c | tr -d ' ')" == '177ELF' ]] ||
     fail "$bin is not an ELF file"
   # The command on the PATH is a relative link, so that it holds under any root and prefix.
-  [[ -L "$link" && "$(readlink "$link")" == ../lib/orvelt/orvelt ]] ||
-    fail "$link is not a link to ../lib/orvelt/orvelt: $(ls -l "$link" 2>&1)"
+  [[ -L "$link" && "$(readlink "$link")" == ../libexec/orvelt/orvelt ]] ||
+    fail "$link is not a link to ../libexec/orvelt/orvelt: $(ls -l "$link" 2>&1)"
   cmp -s "$manual" "$source_dir/docs/orvelta.hlp" ||
     fail "$manual is not the manual docs/orvelta.hlp"
+
+  # The hardening of Debian's build flags, and no notes of the tools that built it.
+  local headers
+  headers=$(readelf -W -h -l -d -S --dyn-syms "$bin" 2>&1)
+  grep -q 'Type: *DYN' <<<"$headers" || fail "$bin is not position-independent"
+  grep -q 'GNU_RELRO' <<<"$headers" || fail "$bin has no read-only relocations"
+  grep -q 'BIND_NOW' <<<"$headers" || fail "$bin does not bind at start"
+  grep -q '__stack_chk_fail' <<<"$headers" || fail "$bin has no stack protector"
+  grep -qE '__[a-z]+_chk@' <<<"$headers" || fail "$bin uses no checked string functions"
+  if grep -q ' \.comment ' <<<"$headers"; then fail "$bin has a .comment section"; fi
 
   # Debian's machine-readable copyright file, carrying the licence text of LICENSE.
   if [[ -f "$copyright" ]]; then
@@ -73,21 +99,38 @@ check_tree() {
     fail "no $copyright"
   fi
 
-  # Started through the link, the installed program shows the manual from the private folder.
+  # The changelog and the manual page, compressed without a time stamp; the page reads without
+  # a warning of man's.
+  local file
+  for file in "$changelog" "$manpage"; do
+    [[ "$(head -c4 "$file" 2>/dev/null | od -An -tx1 | tr -d ' ')" == 1f8b0800 ]] ||
+      fail "$file is not gzip data without a time stamp"
+  done
+  [[ "$(gzip -dc "$changelog" 2>/dev/null)" == "$(cat "$source_dir/packaging/changelog")" ]] ||
+    fail "$changelog is not packaging/changelog"
+  [[ "$(gzip -dc "$changelog" 2>/dev/null | dpkg-parsechangelog -l - -S Version 2>&1)" == \
+    "$version" ]] || fail "$changelog does not begin with version $version"
+  local warnings
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$manpage" 2>&1 >/dev/null)
+  [[ -z "$warnings" ]] || fail "man warns about $manpage: $warnings"
+  LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$manpage" 2>/dev/null | grep -q -- '--version' ||
+    fail "$manpage does not show the options"
+
+  # Started through the link, the installed program shows the manual from the private folder,
+  # and answers on the terminal.
   local report
   report=$(/usr/bin/python3 "$source_dir/tests/e2e/test_e2e.py" --program "$link" HelpShown 2>&1) ||
     fail "the installed program does not show its manual:"$'\n'"$report"
+  [[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$link" --version | head -n1)" == "orvelt $version" ]] ||
+    fail "$link --version does not name version $version"
 
   if [[ -f "$desktop" ]]; then
-    local report
     report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $report"
-    # The one hint allowed: the entry is meant to show under both Education and Science.
-    if grep -v 'contains more than one main category' <<<"$report" | grep -q .; then
-      fail "desktop-file-validate complains: $report"
-    fi
+    [[ -z "$report" ]] || fail "desktop-file-validate complains: $report"
     local line
     for line in '[Desktop Entry]' 'Type=Application' 'Name=Orvelt' 'Name[ja]=オルヴェルト' \
-      'Exec=orvelt' 'Icon=orvelt' 'Terminal=false' 'Categories=Education;Science;Math;'; do
+      'Exec=orvelt %f' 'Icon=orvelt' 'Terminal=false' 'Categories=Science;Math;' \
+      'MimeType=application/x-orvelt;' 'StartupWMClass=orvelt'; do
       grep -qxF "$line" "$desktop" || fail "$desktop lacks the line $line"
     done
     # Code points in a pattern need a UTF-8 locale, whatever the caller's is.
@@ -97,8 +140,47 @@ check_tree() {
     fail "no $desktop"
   fi
 
-  local size file
-  for size in 48 64 128 256; do
+  # What software centres read; offline, as the machine has no network.
+  report=$(appstreamcli validate --pedantic --no-net "$metainfo" 2>&1) ||
+    fail "appstreamcli validate: $report"
+  if grep -qE '^[EWIP]: ' <<<"$report"; then fail "appstreamcli validate --pedantic: $report"; fi
+  grep -qF '<launchable type="desktop-id">org.orvelt.orvelt.desktop</launchable>' "$metainfo" ||
+    fail "$metainfo does not launch the desktop entry"
+
+  # The desktop's databases as the packages' triggers build them; then a file manager (GIO)
+  # takes a ".ovt" file, or a file that begins with "ovt110", for our type, and our entry for
+  # the program that opens it.
+  if [[ -f "$mime" ]]; then
+    local data=$scratch/data
+    rm -rf "$data" && mkdir -p "$data"
+    cp -r "$share" "$data/share"
+    update-mime-database "$data/share/mime" >/dev/null 2>&1 || fail "update-mime-database failed"
+    update-desktop-database "$data/share/applications" || fail "update-desktop-database failed"
+    report=$(PATH="$root$prefix/bin:$PATH" XDG_DATA_DIRS="$data/share:/usr/share" \
+      XDG_DATA_HOME="$data/home" /usr/bin/python3 - <<'PY' 2>&1
+import gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio
+problems = []
+for name, head in (("measured.ovt", None), (None, b"ovt110\r\n1\r\n2\r\n")):
+    kind, _ = Gio.content_type_guess(name, head)
+    if kind != "application/x-orvelt":
+        problems.append(f"{name or head!r} is {kind}")
+if not Gio.content_type_is_a("application/x-orvelt", "text/plain"):
+    problems.append("the type is no kind of text/plain")
+app = Gio.AppInfo.get_default_for_type("application/x-orvelt", False)
+if app is None or app.get_id() != "org.orvelt.orvelt.desktop":
+    problems.append(f"application/x-orvelt opens with {app and app.get_id()}")
+print("\n".join(problems))
+PY
+    ) || fail "the MIME check failed: $report"
+    [[ -z "$report" ]] || fail "MIME database: $report"
+  else
+    fail "no $mime"
+  fi
+
+  local file
+  for size in "${sizes[@]}"; do
     file=$icons/${size}x${size}/apps/orvelt.png
     if [[ -f "$file" && "$(head -c8 "$file" | od -An -tx1 | tr -d ' ')" == 89504e470d0a1a0a ]]; then
       [[ "$(png_size "$file")" == "${size}x${size}" ]] ||
@@ -113,6 +195,7 @@ check_tree() {
 
 case $mode in
   install)
+    version=$3
     DESTDIR=$scratch/root cmake --install "$build" --prefix /usr/local >"$scratch/log" 2>&1 ||
       { cat "$scratch/log" >&2; fail "cmake --install failed"; }
     check_tree "$scratch/root" /usr/local
@@ -146,11 +229,18 @@ case $mode in
       needs fonts-paratype "the face of the graph's frame numbers"
       needs libgmp10 "the exact fit's rationals"
       needs libmpfr6 "the exact fit's rounding"
+      [[ "$(field Recommends)" == *qt6-wayland* ]] ||
+        fail "Recommends lacks qt6-wayland (the Wayland platform plugin): $(field Recommends)"
       dpkg-deb -c "$deb" | awk '$2 != "root/root" { bad = 1; print } END { exit bad }' >&2 ||
         fail "files not owned by root"
+      # lintian as Debian's archive runs it, every tag shown: nothing to say.
+      report=$(lintian --allow-root --pedantic --display-info --display-experimental "$deb" 2>&1) ||
+        fail "lintian failed: $report"
+      [[ -z "$report" ]] || fail "lintian:"$'\n'"$report"
+
       dpkg -x "$deb" "$scratch/root"
       check_tree "$scratch/root" /usr
-      bin=$scratch/root/usr/lib/orvelt/orvelt
+      bin=$scratch/root/usr/libexec/orvelt/orvelt
       if readelf -S -W "$bin" 2>/dev/null | grep -q '\.symtab'; then
         fail "the program in the package is not stripped"
       fi

@@ -250,6 +250,85 @@ class TestFiles : public QObject {
     QCOMPARE(p.form1.StringGrid1->Cell(3, 1), QStringLiteral("Omit"));
   }
 
+  // Files named on the command line open as the open command opens them when they are chosen in
+  // its dialog: the same boxes, cells and remembered name, whatever the file.
+  void commandLineAsTheMenu_data() {
+    QTest::addColumn<QByteArray>("first");  // "-" for no such file, "/" for a folder
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<int>("boxes");
+    const QByteArray good = File({"ovt110", "1", "2.5", "Omit", "2", "3.1", ""});
+    const QByteArray other = File({"ovt110", "-4", "7e1", "", " x", "", ""});
+    QTest::newRow("two data files") << good << other << 0;
+    QTest::newRow("no such file, then a data file") << QByteArray("-") << other << 1;
+    QTest::newRow("wrong first line") << QByteArray("OVT110\r\n1\r\n") << good << 1;
+    QTest::newRow("a folder") << QByteArray("/") << good << 1;
+    QTest::newRow("past the bound")
+        << good << File({"ovt110"}).chopped(2) + QByteArray(kMaxSeriesFileBytes, ' ') + "\r\n"
+        << 1;
+  }
+  void commandLineAsTheMenu() {
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(int, boxes);
+    QStringList paths;
+    for (const QByteArray& bytes : {first, second}) {
+      const QString path = Path(qPrintable(QStringLiteral("line%1.ovt").arg(paths.size())));
+      QFile::remove(path);
+      QDir(path).removeRecursively();
+      if (bytes == "/") {
+        QVERIFY(QDir().mkpath(path));
+      } else if (bytes != "-") {
+        Write(path, bytes);
+      }
+      paths << path;
+    }
+    Program byMenu, byLine;
+    for (Program* p : {&byMenu, &byLine}) {
+      p->Fill({{1, "old", "old", "Omit"}});
+      p->Fill({{1, "old", "old"}}, p->form1.StringGrid2);
+    }
+    byMenu.desktop.fileNames = paths;
+    byMenu.form1.O1->trigger();
+    byMenu.form1.O2->trigger();
+    byLine.form1.OpenFiles(paths);
+
+    QStringList menuBoxes, lineBoxes;
+    for (const Box& b : byMenu.desktop.boxes) menuBoxes << byMenu.Shown(b);
+    for (const Box& b : byLine.desktop.boxes) lineBoxes << byLine.Shown(b);
+    QCOMPARE(lineBoxes, menuBoxes);
+    QCOMPARE(lineBoxes.size(), boxes);
+    QCOMPARE(Grid(byLine.form1.StringGrid1), Grid(byMenu.form1.StringGrid1));
+    QCOMPARE(Grid(byLine.form1.StringGrid2), Grid(byMenu.form1.StringGrid2));
+    QCOMPARE(byLine.form1.OpenDialog1.fileName, paths[1]);
+    QVERIFY(byLine.desktop.dialogs.isEmpty());
+    if (boxes == 0) QCOMPARE(byLine.form1.StringGrid2->Cell(1, 1), QStringLiteral("-4"));
+  }
+
+  // Two series take two files; one box names the others as they were given. Names are taken
+  // from the current folder.
+  void moreFilesThanSeries() {
+    Program p;
+    Write(Path("a.ovt"), File({"ovt110", "1", "2"}));
+    Write(Path("b.ovt"), File({"ovt110", "3", "4"}));
+    const QString here = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir_.path()));
+    p.form1.OpenFiles({"a.ovt", "b.ovt", "c.ovt", "../d e.ovt"});
+    QVERIFY(QDir::setCurrent(here));
+    QCOMPARE(p.form1.StringGrid1->Cell(1, 1), QStringLiteral("1"));
+    QCOMPARE(p.form1.StringGrid2->Cell(1, 1), QStringLiteral("3"));
+    QCOMPARE(p.form1.OpenDialog1.fileName, Path("b.ovt"));
+    QCOMPARE(p.desktop.boxes.size(), 1);
+    QCOMPARE(p.Shown(p.desktop.boxes[0]),
+             QStringLiteral("警告 warning ok +120+150 quiet: "
+                            "ファイルは系列１と系列２の二つまでしか開けません\n\n"
+                            "開かなかったファイル:\nc.ovt\n../d e.ovt"));
+
+    Program none;
+    none.form1.OpenFiles({});
+    QVERIFY(none.desktop.boxes.isEmpty());
+    QCOMPARE(none.form1.OpenDialog1.fileName, QString());
+  }
+
   // A series whose file would pass the bound is refused before anything is written; one that
   // fits exactly is saved and opens again.
   void saveBound_data() {

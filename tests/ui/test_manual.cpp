@@ -228,6 +228,8 @@ Shown Use() {
         p.form1.O1->trigger();
         p.form1.O2->trigger();
       },
+      // More files on the command line than there are series.
+      [&](Program& p) { p.form1.OpenFiles({path("old.ovt"), path("old.ovt"), "c.ovt"}); },
       // The graph window lost, the version, the help file missing and unreadable.
       [](Program& p) {
         p.form2.hide();
