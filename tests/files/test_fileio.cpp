@@ -13,6 +13,7 @@
 
 #include "core/arith.h"
 #include "files/fileio.h"
+#include "tests/files/file_support.h"
 
 using orvelt::FileExists;
 using orvelt::IoErrorText;
@@ -132,15 +133,6 @@ FaultyFiles FilesFor(int way) {
   return files;
 }
 
-// Sets a file's times `seconds` into the past, without following a link.
-bool Age(const QString& path, int seconds) {
-  timespec times[2];
-  clock_gettime(CLOCK_REALTIME, &times[0]);
-  times[0].tv_sec -= seconds;
-  times[1] = times[0];
-  return utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
-}
-
 // The text of the CommandError that `action` throws.
 template <typename Action>
 QString Failure(Action action) {
@@ -160,24 +152,13 @@ const QString kDenied = QStringLiteral("ファイルへのアクセスが拒否�
 const QByteArray kOld = "ovt110\r\nold content, longer than the new one\r\n";
 const QByteArray kNew = "ovt110\r\n1\r\n2.5\r\n" + QByteArray("\r\n").repeated(58);
 
-QByteArray Content(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-bool Write(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 mode_t Mode(const QString& path) {
   struct stat status;
   return stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode : 0;
 }
 
 QStringList Entries(const QTemporaryDir& dir) {
-  return QDir(dir.path())
-      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+  return Entries(dir.path());
 }
 
 int OpenDescriptors() {

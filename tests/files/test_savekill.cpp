@@ -24,6 +24,7 @@
 
 #include "core/arith.h"
 #include "files/fileio.h"
+#include "tests/files/file_support.h"
 
 using orvelt::SaveWholeFile;
 
@@ -117,29 +118,6 @@ Progress* SharedProgress() {
   void* memory =
       mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   return memory == MAP_FAILED ? nullptr : new (memory) Progress;
-}
-
-QByteArray Content(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-bool Write(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QStringList Entries(const QString& folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                QDir::Name);
-}
-
-bool Age(const QString& path, int seconds) {
-  timespec times[2];
-  clock_gettime(CLOCK_REALTIME, &times[0]);
-  times[0].tv_sec -= seconds;
-  times[1] = times[0];
-  return utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 // A content of `size` bytes that differs from one with another seed everywhere.
@@ -255,7 +233,7 @@ class TestSaveKill : public QObject {
 
         const int passed = afterCall ? at : at - 1;  // the last call that returned
         const Aftermath seen = Look(dir.path(), "a.ovt");
-        const QByteArray expected = passed >= replaced ? after : exists ? before : "(missing)";
+        const QByteArray expected = passed >= replaced ? after : exists ? before : "(unreadable)";
         QVERIFY2(seen.content == expected, qPrintable(where));
         const bool temporary = named >= 0 && passed >= named && passed < replaced;
         QVERIFY2(seen.others.size() == (temporary ? 1 : 0), qPrintable(where + ": " + seen.others.join(' ')));

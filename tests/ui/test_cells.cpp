@@ -44,11 +44,12 @@ void CtrlV(DataGrid* grid) {
   QTest::keyClick(grid->Editor(), Qt::Key_V, Qt::ControlModifier);
 }
 
-QStringList AllCells(const DataGrid* g) {
-  QStringList cells;
-  for (int r = 0; r < g->RowCount(); ++r)
-    for (int c = 0; c < g->ColCount(); ++c) cells << g->Cell(c, r);
-  return cells;
+// The grid's clipboard answers when told; its cell (1, 1) holds `x` and is current, (2, 1) "7".
+void Prepare(DataGrid* g, ScriptedClipboard& clipboard, const QString& x) {
+  g->SetClipboard(&clipboard);
+  g->SetCell(1, 1, x);
+  g->SetCell(2, 1, QStringLiteral("7"));
+  g->SetCurrent(1, 1);
 }
 
 QStringList Shown(Program& p) {
@@ -92,9 +93,7 @@ class TestCells : public QObject {
     Program p;
     ScriptedClipboard clipboard;
     DataGrid* g = p.form1.StringGrid1;
-    g->SetClipboard(&clipboard);
-    g->SetCell(1, 1, QStringLiteral("12"));
-    g->SetCurrent(1, 1);
+    Prepare(g, clipboard, QStringLiteral("12"));
     const QStringList before = AllCells(g);
     CtrlV(g);
     QCOMPARE(clipboard.asked, 1);
@@ -124,9 +123,7 @@ class TestCells : public QObject {
     Program p;
     ScriptedClipboard clipboard;
     DataGrid* g = p.form1.StringGrid1;
-    g->SetClipboard(&clipboard);
-    p.Fill({{1, "12", "7"}});
-    g->SetCurrent(1, 1);
+    Prepare(g, clipboard, QStringLiteral("12"));
     QTest::keyClick(g->Editor(), Qt::Key_End);
     CtrlV(g);
     switch (meanwhile) {
@@ -162,9 +159,7 @@ class TestCells : public QObject {
     Program p;
     ScriptedClipboard clipboard;
     DataGrid* g = p.form1.StringGrid2;
-    g->SetClipboard(&clipboard);
-    g->SetCell(1, 1, QStringLiteral("1"));
-    g->SetCurrent(1, 1);
+    Prepare(g, clipboard, QStringLiteral("1"));
     QTest::keyClick(g->Editor(), Qt::Key_End);
     CtrlV(g);
     QTest::keyClick(g->Editor(), Qt::Key_Insert, Qt::ShiftModifier);
@@ -188,9 +183,7 @@ class TestCells : public QObject {
     Program p;
     ScriptedClipboard clipboard;
     DataGrid* g = p.form1.StringGrid1;
-    g->SetClipboard(&clipboard);
-    p.Fill({{1, "12", "7"}});
-    g->SetCurrent(1, 1);
+    Prepare(g, clipboard, QStringLiteral("12"));
     const QStringList before = AllCells(g);
     CtrlV(g);
     clipboard.Answer({static_cast<Pasted::Kind>(kind), QString()});
