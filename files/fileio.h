@@ -73,13 +73,15 @@ class InputFile {
 // - the content goes to an unnamed file in the target's folder (O_TMPFILE), which is flushed to
 //   disk and only then linked in: under the target's name when there was no file of that name,
 //   else under a fresh name ".orvelt-XXXXXXXX.tmp" that is at once renamed over the target. So a
-//   save killed at any moment leaves the old file and, but for the instant between the link and
-//   the rename, no file of its own. Where the file system has no unnamed files, a temporary file
-//   of that name is created, written, flushed and renamed, and removed on any failure;
+//   save killed at any moment leaves the old file or the new one and, but for the instant between
+//   the link and the rename, no file of its own. Where the file system has no unnamed files, a
+//   temporary file of that name is created, written, flushed and renamed, and removed on any
+//   failure;
 // - before writing, the temporaries of that name left in the folder by a save that was killed,
 //   regular files older than a minute, are removed; nothing else, and no link is followed;
 // - after the rename the folder is flushed too, so that the new name survives a power cut; a
-//   failure there is reported although the file already holds the new content;
+//   failure there is reported although the file already holds the new content (a folder we may
+//   not read, or a file system that flushes no folders, is no failure);
 // - it gets the target's permission bits, or for a new file what creating one gives (0666 less the
 //   umask and default ACLs); the owner is the saving user;
 // - a symbolic link stays a link: the file it points to is replaced;

@@ -1140,7 +1140,8 @@ class HungClipboard(ProgramTestCase):
         self.assertEqual(cells, before)
         print(f"\n  Ctrl+V with a silent clipboard owner: the window answered after {answered:.2f} s "
               f"(a read of the table takes {idle:.2f} s)", file=sys.stderr)
-        self.assertLess(answered, idle + 1.5)
+        # A loop that waited for the owner would answer after the timeout, 5 s, at the earliest.
+        self.assertLess(answered, 4.0)
         time.sleep(5.5)
         self.assertEqual(hang.requests(), ["UTF8_STRING"])
         self.assertEqual(self.cells(), before)
