@@ -138,14 +138,15 @@ class NewFile {
 
   // Gives the unnamed file the name `target` when `claim`, else (or when the name has been taken
   // meanwhile) a fresh temporary name. Impossible without /proc and the privilege to link a
-  // descriptor directly.
+  // descriptor directly (ENOENT), or on a file system without hard links (EPERM).
   Linked Link(const QByteArray& target, bool claim) {
+    const auto impossible = [](int error) { return error == ENOENT || error == EPERM; };
     if (claim) {
       if (LinkAs(target) == 0) {
         path_ = target;  // ours until the end: a failure now removes it again
         return Linked::kAsTarget;
       }
-      if (errno == ENOENT) return Linked::kImpossible;
+      if (impossible(errno)) return Linked::kImpossible;
       if (errno != EEXIST) Fail(errno);
     }
     int error = EEXIST;
@@ -157,7 +158,7 @@ class NewFile {
       }
       error = errno;
     }
-    if (error == ENOENT) return Linked::kImpossible;
+    if (impossible(error)) return Linked::kImpossible;
     Fail(error);
   }
 

@@ -581,14 +581,17 @@ class TestFileIo : public QObject {
   }
 
   // Without the privilege to link a descriptor (ENOENT), through its name under /proc; without
-  // /proc too, by a named temporary file after all.
+  // /proc too, or on a file system without hard links (EPERM), by a named temporary file after all.
   void linkingRefused_data() {
+    QTest::addColumn<int>("error");
     QTest::addColumn<int>("refused");
     QTest::addColumn<bool>("named");
-    QTest::newRow("through /proc") << 1 << false;
-    QTest::newRow("no /proc either") << 2 << true;
+    QTest::newRow("through /proc") << ENOENT << 1 << false;
+    QTest::newRow("no /proc either") << ENOENT << 2 << true;
+    QTest::newRow("no hard links") << EPERM << INT_MAX << true;
   }
   void linkingRefused() {
+    QFETCH(int, error);
     QFETCH(int, refused);
     QFETCH(bool, named);
     for (const bool exists : {false, true}) {
@@ -596,7 +599,7 @@ class TestFileIo : public QObject {
       const QString path = dir.filePath("a.ovt");
       if (exists) QVERIFY(Write(path, kOld));
       FaultyFiles files;
-      files.Fail(FaultyFiles::kLink, ENOENT, 0, refused);
+      files.Fail(FaultyFiles::kLink, error, 0, refused);
       SaveWholeFile(path, kNew, files);
       QCOMPARE(Content(path), kNew);
       QCOMPARE(files.calls.contains("create"), named);
