@@ -16,7 +16,7 @@ namespace orvelt {
 
 namespace {
 
-// The toolkit's clipboard. Off X11 (a test's offscreen platform, among others) it answers from
+// Off X11 the toolkit's own clipboard serves; on the tests' offscreen platform it answers from
 // memory at once.
 class ToolkitClipboard : public ClipboardReader {
  public:

@@ -38,7 +38,7 @@ class ClipboardReader {
 
 // The desktop's clipboard: on X11 the CLIPBOARD selection, asked for UTF8_STRING (STRING where
 // the owner has no UTF-8) on the toolkit's own connection, the answer taken from its event
-// stream; elsewhere the toolkit's clipboard, which answers at once.
+// stream; elsewhere the toolkit's own clipboard, asked and answered at once.
 ClipboardReader& SystemClipboard();
 
 }  // namespace orvelt

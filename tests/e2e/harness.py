@@ -3,8 +3,9 @@
 A ``Session`` starts Xvfb on a free display, a private D-Bus session bus (the accessibility bus
 is started on it on demand), a scratch HOME and working folder, and tears all of it down again on
 exit, also when a test fails. Inside it ``Session.start`` runs a program; keys, typing and clicks
-go through xdotool, the clipboard is read and filled through xclip, and windows and message boxes are read
-through X and the AT-SPI accessibility tree, so the program needs no test code of its own.
+go through xdotool, the clipboard is read and filled through xclip (or held by an owner that never
+answers), and windows and message boxes are read through X and the AT-SPI accessibility tree, so
+the program needs no test code of its own.
 
     with Session() as s:
         app = s.start(["build/orvelt"])
