@@ -1,12 +1,15 @@
 #include "files/fileio.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 
 #include "core/arith.h"
 
@@ -15,6 +18,10 @@ namespace orvelt {
 namespace {
 
 constexpr int kTempNameTries = 100;
+// A temporary of ours this old belongs to no save under way: saves take milliseconds.
+constexpr time_t kStaleSeconds = 60;
+constexpr char kTempPrefix[] = ".orvelt-", kTempSuffix[] = ".tmp";
+constexpr qsizetype kTempDigits = 8;
 
 [[noreturn]] void Fail(int error) {
   throw CommandError(IoErrorText(error));
@@ -30,32 +37,85 @@ QByteArray TargetPath(const QString& path) {
   return target;
 }
 
-// The new content on its way to the target; removed unless it got there.
-class TempFile {
+// The target's folder with its closing "/", so that a name appended lands in it; empty for a
+// name without one, which lies in the current folder.
+QByteArray FolderOf(const QByteArray& target) {
+  return target.left(target.lastIndexOf('/') + 1);
+}
+
+// The folder as a path of its own.
+QByteArray FolderPath(const QByteArray& folder) {
+  return folder.isEmpty() ? QByteArray(".") : folder;
+}
+
+QByteArray TempName() {
+  return kTempPrefix +
+         QByteArray::number(QRandomGenerator::global()->generate(), 16)
+             .rightJustified(kTempDigits, '0') +
+         kTempSuffix;
+}
+
+bool IsTempName(const std::string& name) {
+  const QByteArrayView n(name.data(), qsizetype(name.size()));
+  const QByteArrayView prefix(kTempPrefix), suffix(kTempSuffix);
+  if (n.size() != prefix.size() + kTempDigits + suffix.size() || !n.startsWith(prefix) ||
+      !n.endsWith(suffix)) {
+    return false;
+  }
+  const QByteArrayView digits = n.sliced(prefix.size(), kTempDigits);
+  return std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// What saves killed before their rename left in the folder. Nothing here may stop the save.
+void RemoveStaleTemporaries(FileSystem& files, const QByteArray& folder) {
+  std::vector<std::string> names;
+  if (files.ReadFolder(FolderPath(folder).constData(), names) != 0) return;
+  const time_t now = std::time(nullptr);
+  for (const std::string& name : names) {
+    if (!IsTempName(name)) continue;
+    const QByteArray path = folder + QByteArray::fromStdString(name);
+    struct stat status;
+    if (files.Lstat(path.constData(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        now - status.st_mtime <= kStaleSeconds) {
+      continue;
+    }
+    files.Unlink(path.constData());
+  }
+}
+
+// The new content on its way to the target: an unnamed file, or where the file system has none a
+// temporary file of ours; whatever of it did not get there is removed.
+class NewFile {
  public:
-  // Created next to `target`, so that renaming stays within one file system.
-  TempFile(FileSystem& files, const QByteArray& target) : files_(files) {
-    const QByteArray folder = target.left(target.lastIndexOf('/') + 1);
+  explicit NewFile(FileSystem& files) : files_(files) {}
+  ~NewFile() {
+    if (fd_ >= 0) files_.Close(fd_);
+    if (!path_.isEmpty()) files_.Unlink(path_.constData());
+  }
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+
+  // False when the file system (or the kernel) has no unnamed files.
+  bool OpenUnnamed(const QByteArray& folder) {
+    fd_ = files_.Open(FolderPath(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ >= 0) return true;
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return false;
+    FailOpening(errno);
+  }
+
+  // Created next to the target, so that renaming stays within one file system.
+  void OpenNamed(const QByteArray& folder) {
     int error = EEXIST;
     for (int i = 0; i < kTempNameTries && error == EEXIST; ++i) {
-      path_ =
-          folder + ".orvelt-" +
-          QByteArray::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, '0') +
-          ".tmp";
+      path_ = folder + TempName();
       fd_ = files_.Open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd_ >= 0) return;
       error = errno;
     }
     path_.clear();
-    // Creating a file, a missing name can only be the folder's: an invalid name, not a lost file.
-    Fail(error == ENOENT ? ENOTDIR : error);
+    FailOpening(error);
   }
-  ~TempFile() {
-    if (fd_ >= 0) files_.Close(fd_);
-    if (!path_.isEmpty()) files_.Unlink(path_.constData());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
 
   void Write(QByteArrayView bytes) {
     while (!bytes.isEmpty()) {
@@ -70,23 +130,84 @@ class TempFile {
     if (files_.Fchmod(fd_, mode) != 0) Fail(errno);
   }
 
-  void Finish() {
+  void Flush() {
     if (files_.Fsync(fd_) != 0) Fail(errno);
+  }
+
+  enum class Linked { kAsTarget, kAsTemporary, kImpossible };
+
+  // Gives the unnamed file the name `target` when `claim`, else (or when the name has been taken
+  // meanwhile) a fresh temporary name. Impossible without /proc and the privilege to link a
+  // descriptor directly (ENOENT), or on a file system without hard links (EPERM).
+  Linked Link(const QByteArray& target, bool claim) {
+    const auto impossible = [](int error) { return error == ENOENT || error == EPERM; };
+    if (claim) {
+      if (LinkAs(target) == 0) {
+        path_ = target;  // ours until the end: a failure now removes it again
+        return Linked::kAsTarget;
+      }
+      if (impossible(errno)) return Linked::kImpossible;
+      if (errno != EEXIST) Fail(errno);
+    }
+    int error = EEXIST;
+    for (int i = 0; i < kTempNameTries && error == EEXIST; ++i) {
+      const QByteArray path = FolderOf(target) + TempName();
+      if (LinkAs(path) == 0) {
+        path_ = path;
+        return Linked::kAsTemporary;
+      }
+      error = errno;
+    }
+    if (impossible(error)) return Linked::kImpossible;
+    Fail(error);
+  }
+
+  void Close() {
     const int fd = fd_;
     fd_ = -1;
     if (files_.Close(fd) != 0) Fail(errno);
   }
 
   void Replace(const QByteArray& target) {
-    if (files_.Rename(path_.constData(), target.constData()) != 0) Fail(errno);
+    if (path_ != target && files_.Rename(path_.constData(), target.constData()) != 0) Fail(errno);
     path_.clear();
   }
 
  private:
+  // Links the descriptor's file under `path`; the system's result and errno.
+  int LinkAs(const QByteArray& path) {
+    if (files_.Linkat(fd_, "", AT_FDCWD, path.constData(), AT_EMPTY_PATH) == 0) return 0;
+    if (errno != ENOENT) return -1;
+    // Linking a descriptor directly takes a privilege; its name under /proc does not.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+    return files_.Linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(),
+                         AT_SYMLINK_FOLLOW);
+  }
+
+  // Creating a file, a missing name can only be the folder's: an invalid name, not a lost file.
+  [[noreturn]] static void FailOpening(int error) { Fail(error == ENOENT ? ENOTDIR : error); }
+
   FileSystem& files_;
-  QByteArray path_;
+  QByteArray path_;  // the name it has; removed unless it is the target's by the end
   int fd_ = -1;
 };
+
+// The rename is an entry of the folder, which reaches the disk only when the folder is flushed.
+void FlushFolder(FileSystem& files, const QByteArray& folder) {
+  const int fd = files.Open(FolderPath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  // A folder we may write but not read cannot be flushed by us; some file systems flush no
+  // folders (EINVAL). Neither is a failure of the save.
+  if (fd < 0) {
+    if (errno == EACCES) return;
+    Fail(errno);
+  }
+  if (files.Fsync(fd) != 0 && errno != EINVAL) {
+    const int error = errno;
+    files.Close(fd);
+    Fail(error);
+  }
+  if (files.Close(fd) != 0) Fail(errno);
+}
 
 }  // namespace
 
@@ -111,11 +232,31 @@ int FileSystem::Close(int fd) {
 int FileSystem::Stat(const char* path, struct stat* status) {
   return ::stat(path, status);
 }
+int FileSystem::Lstat(const char* path, struct stat* status) {
+  return ::lstat(path, status);
+}
+int FileSystem::Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+  return ::linkat(fromFolder, from, toFolder, to, flags);
+}
 int FileSystem::Rename(const char* from, const char* to) {
   return ::rename(from, to);
 }
 int FileSystem::Unlink(const char* path) {
   return ::unlink(path);
+}
+
+int FileSystem::ReadFolder(const char* path, std::vector<std::string>& names) {
+  DIR* folder = ::opendir(path);
+  if (!folder) return -1;
+  errno = 0;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  const int error = errno;
+  ::closedir(folder);
+  errno = error;
+  return error == 0 ? 0 : -1;
 }
 
 FileSystem& SystemFileSystem() {
@@ -183,6 +324,7 @@ void InputFile::Close() {
 
 void SaveWholeFile(const QString& path, QByteArrayView bytes, FileSystem& files) {
   const QByteArray target = TargetPath(path);
+  const QByteArray folder = FolderOf(target);
   struct stat status;
   bool exists = true;
   if (files.Stat(target.constData(), &status) != 0) {
@@ -197,12 +339,33 @@ void SaveWholeFile(const QString& path, QByteArrayView bytes, FileSystem& files)
     if (fd < 0) Fail(errno);
     files.Close(fd);
   }
-  TempFile temp(files, target);
-  temp.Write(bytes);
-  // Only the permission bits: a set-user-ID bit must not pass to a file of another owner.
-  if (exists) temp.SetPermissions(status.st_mode & 0777);
-  temp.Finish();
-  temp.Replace(target);
+  RemoveStaleTemporaries(files, folder);
+  const auto write = [&](NewFile& file) {
+    file.Write(bytes);
+    // Only the permission bits: a set-user-ID bit must not pass to a file of another owner.
+    if (exists) file.SetPermissions(status.st_mode & 0777);
+    file.Flush();
+  };
+  bool written = false;
+  {
+    NewFile file(files);
+    if (file.OpenUnnamed(folder)) {
+      write(file);
+      written = file.Link(target, !exists) != NewFile::Linked::kImpossible;
+      if (written) {
+        file.Close();
+        file.Replace(target);
+      }
+    }
+  }
+  if (!written) {
+    NewFile file(files);
+    file.OpenNamed(folder);
+    write(file);
+    file.Close();
+    file.Replace(target);
+  }
+  FlushFolder(files, folder);
 }
 
 }  // namespace orvelt

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <string>
+#include <vector>
 
 namespace orvelt {
 
@@ -24,8 +25,12 @@ class FileSystem {
   virtual int Fsync(int fd);
   virtual int Close(int fd);
   virtual int Stat(const char* path, struct stat* status);
+  virtual int Lstat(const char* path, struct stat* status);
+  virtual int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags);
   virtual int Rename(const char* from, const char* to);
   virtual int Unlink(const char* path);
+  // The names in a folder ("." and ".." left out): opendir, readdir and closedir in one.
+  virtual int ReadFolder(const char* path, std::vector<std::string>& names);
 };
 
 FileSystem& SystemFileSystem();
@@ -65,8 +70,18 @@ class InputFile {
 // Replaces the file's content with `bytes`, or leaves everything as it was and throws:
 // - an existing target that cannot be opened for writing (read-only), or that is no regular file,
 //   is refused untouched;
-// - the content goes to a temporary file ".orvelt-XXXXXXXX.tmp" in the target's folder, which is
-//   flushed to disk and renamed over the target, or removed on any failure;
+// - the content goes to an unnamed file in the target's folder (O_TMPFILE), which is flushed to
+//   disk and only then linked in: under the target's name when there was no file of that name,
+//   else under a fresh name ".orvelt-XXXXXXXX.tmp" that is at once renamed over the target. So a
+//   save killed at any moment leaves the old file or the new one and, but for the instant between
+//   the link and the rename, no file of its own. Where the file system has no unnamed files, a
+//   temporary file of that name is created, written, flushed and renamed, and removed on any
+//   failure;
+// - before writing, the temporaries of that name left in the folder by a save that was killed,
+//   regular files older than a minute, are removed; nothing else, and no link is followed;
+// - after the rename the folder is flushed too, so that the new name survives a power cut; a
+//   failure there is reported although the file already holds the new content (a folder we may
+//   not read, or a file system that flushes no folders, is no failure);
 // - it gets the target's permission bits, or for a new file what creating one gives (0666 less the
 //   umask and default ACLs); the owner is the saving user;
 // - a symbolic link stays a link: the file it points to is replaced;

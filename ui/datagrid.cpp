@@ -8,9 +8,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QValidator>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "app/clipboard.h"
 #include "core/block.h"
 #include "ui/accessible.h"
 
@@ -21,15 +24,39 @@ namespace {
 constexpr int kPitchX = DataGrid::kColWidth + DataGrid::kLine;
 constexpr int kPitchY = DataGrid::kRowHeight + DataGrid::kLine;
 constexpr int kTextInset = 2;
+// Of a cell's text, this much is laid out to be painted: far more than the cell shows.
+constexpr qsizetype kPaintedLength = 256;
+
+// Refuses whatever would make the cell longer than a cell may be, in one piece: the editor's
+// own length limit would cut a pasted text short without a word.
+class LengthValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& text, int&) const override {
+    return text.size() > kMaxCellLength ? Invalid : Acceptable;
+  }
+};
+
+// The beginning of a text, enough to fill a cell, without a character split in two.
+QStringView Painted(const QString& text) {
+  qsizetype length = std::min(text.size(), kPaintedLength);
+  if (length < text.size() && text.at(length - 1).isHighSurrogate()) --length;
+  return QStringView(text).first(length);
+}
 
 }  // namespace
+
+QString TooLongCellText() {
+  return QStringLiteral("セルの文字が長すぎます\n\nセルは %1 文字までです").arg(kMaxCellLength);
+}
 
 DataGrid::DataGrid(int columns, int rows, QWidget* parent)
     : QAbstractScrollArea(parent),
       columns_(columns),
       rows_(rows),
       cells_(columns * rows),
-      editor_(new QLineEdit(viewport())) {
+      editor_(new QLineEdit(viewport())),
+      clipboard_(&SystemClipboard()) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(2);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -38,10 +65,16 @@ DataGrid::DataGrid(int columns, int rows, QWidget* parent)
 
   editor_->setFrame(false);
   editor_->setTextMargins(0, 0, 0, 0);
+  // Whatever a data file may hold; past that the validator refuses a change whole.
+  editor_->setMaxLength(std::numeric_limits<int>::max());
+  editor_->setValidator(new LengthValidator(editor_));
+  // After the editor has finished with the key, paste or drop it refused.
+  connect(editor_, &QLineEdit::inputRejected, this, &DataGrid::TextTooLong, Qt::QueuedConnection);
   editor_->installEventFilter(this);
   setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(editor_);
   connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    ++changes_;
     cells_[row_ * columns_ + col_] = text;
     NotifyCellText(this, col_, row_);
   });
@@ -58,6 +91,7 @@ QString DataGrid::Cell(int col, int row) const {
 
 void DataGrid::SetCell(int col, int row, const QString& text) {
   if (col < 0 || col >= columns_ || row < 0 || row >= rows_) return;
+  ++changes_;
   cells_[row * columns_ + col] = text;
   if (col == col_ && row == row_ && editor_->text() != text) editor_->setText(text);
   viewport()->update(CellRect(col, row));
@@ -68,6 +102,7 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   col = std::clamp(col, 1, columns_ - 1);
   row = std::clamp(row, 1, rows_ - 1);
   const bool moved = col != col_ || row != row_;
+  ++changes_;
   col_ = col;
   row_ = row;
   if (!extend) anchor_ = QPoint(col, row);
@@ -191,7 +226,7 @@ void DataGrid::paintEvent(QPaintEvent*) {
                                         : QPalette::Text));
           p.setClipRect(cell);
           p.drawText(cell.adjusted(kTextInset, kTextInset, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                     Cell(col, row));
+                     Painted(Cell(col, row)).toString());
           p.setClipping(false);
         }
       }
@@ -236,13 +271,46 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
   return QAbstractScrollArea::eventFilter(watched, event);
 }
 
-bool DataGrid::PasteBlock() {
-  const std::string text = QGuiApplication::clipboard()->text().toStdString();
-  if (!IsBlock(text)) return false;
-  for (const PlacedField& field :
-       PlaceBlock(SplitBlock(text), col_, row_, columns_ - 1, rows_ - 1)) {
-    SetCell(field.col, field.row, QString::fromStdString(field.text));
+DataGrid::PasteSpot DataGrid::Spot() const {
+  return {changes_, editor_->cursorPosition(), editor_->selectionStart(),
+          editor_->selectionLength()};
+}
+
+void DataGrid::Paste() {
+  const PasteSpot spot = Spot();
+  clipboard_->ReadText(this, [this, spot](const Pasted& pasted) {
+    if (Spot() != spot) return;
+    if (pasted.kind == Pasted::Kind::kTooLarge) {
+      emit TextTooLong();
+    } else if (pasted.kind == Pasted::Kind::kText) {
+      PasteText(pasted.text);
+    }
+  });
+}
+
+bool DataGrid::PasteText(const QString& text) {
+  const std::string utf8 = text.toStdString();
+  if (!IsBlock(utf8)) {
+    // As the editor's own paste would: in place of the selection, or at the caret.
+    if (editor_->text().size() - editor_->selectedText().size() + text.size() > kMaxCellLength) {
+      emit TextTooLong();
+      return false;
+    }
+    if (!text.isEmpty() || editor_->hasSelectedText()) editor_->insert(text);
+    return true;
   }
+  const std::vector<PlacedField> fields =
+      PlaceBlock(SplitBlock(utf8), col_, row_, columns_ - 1, rows_ - 1);
+  QStringList texts;
+  for (const PlacedField& field : fields) {
+    texts << QString::fromStdString(field.text);
+    if (texts.back().size() > kMaxCellLength) {
+      emit TextTooLong();
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    SetCell(fields[i].col, fields[i].row, texts[qsizetype(i)]);
   // As after typing: the cell's text with the caret at its end.
   editor_->setText(Cell(col_, row_));
   editor_->deselect();
@@ -265,7 +333,10 @@ bool DataGrid::CopyBlock() const {
 
 bool DataGrid::EditorKey(QKeyEvent* event) {
   // A block on the clipboard fills cells; any other text goes into the editor as it always did.
-  if (event->matches(QKeySequence::Paste)) return PasteBlock();
+  if (event->matches(QKeySequence::Paste)) {
+    Paste();
+    return true;
+  }
   if (event->matches(QKeySequence::Copy)) return CopyBlock();
   const QString text = editor_->text();
   const bool whole = editor_->hasSelectedText() && editor_->selectedText() == text;

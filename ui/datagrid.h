@@ -6,9 +6,22 @@
 #include <QString>
 #include <QVector>
 
+#include "files/seriesfile.h"
+
 class QLineEdit;
 
 namespace orvelt {
+
+class ClipboardReader;
+struct Pasted;
+
+// The longest text a cell takes: every cell a data file can bring fits, since a file holds at
+// most kMaxSeriesFileBytes bytes and each byte reads as at most one character.
+inline constexpr qsizetype kMaxCellLength = kMaxSeriesFileBytes;
+
+// The message for a text too long for a cell, typed or pasted:
+// "セルの文字が長すぎます\n\nセルは 1048576 文字までです".
+QString TooLongCellText();
 
 class DataGrid : public QAbstractScrollArea {
   Q_OBJECT
@@ -41,9 +54,16 @@ class DataGrid : public QAbstractScrollArea {
   // The selected block of data cells; the current cell alone unless Shift stretched it.
   QRect Selection() const;
 
-  // Fills cells from the current one to the right and down with the clipboard's block of
-  // tab-separated lines; false, touching nothing, when the clipboard's text is no block.
-  bool PasteBlock();
+  // Asks the clipboard for its text and pastes it with PasteText when it comes, unless the user
+  // has gone on meanwhile (moved, typed, or the cells changed); the windows work on while the
+  // clipboard's owner takes its time, and nothing happens when it does not answer.
+  void Paste();
+  // A block of tab-separated lines fills cells from the current one to the right and down; any
+  // other text goes into the editor in place of its selection. False, touching nothing, with
+  // TextTooLong, when a cell would get more than kMaxCellLength characters.
+  bool PasteText(const QString& text);
+  // Where Paste reads the clipboard; the desktop's clipboard unless a test gives another.
+  void SetClipboard(ClipboardReader* clipboard) { clipboard_ = clipboard; }
   // Puts the selected block on the clipboard as tab-separated lines ended by CR LF; false when
   // no more than the current cell is selected.
   bool CopyBlock() const;
@@ -58,6 +78,9 @@ class DataGrid : public QAbstractScrollArea {
   void CurrentChanged();       // after every change of the current cell
   void DoubleClicked();        // anywhere on the grid, its fixed cells and its editor included
   void KeyPressed(QChar key);  // each character typed into the grid; Enter comes as '\r'
+  // A typed or pasted text was refused because a cell would be longer than kMaxCellLength; the
+  // cell is as it was.
+  void TextTooLong();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -75,6 +98,13 @@ class DataGrid : public QAbstractScrollArea {
   void UpdateScrollRange();
   void PlaceEditor();
   int RowTop(int row) const;  // viewport y of a row's top; may lie outside the view
+  // Everything a paste lands on: the current cell, its editor's text, caret and selection.
+  struct PasteSpot {
+    quint64 changes;
+    int caret, selectionStart, selectionLength;
+    bool operator==(const PasteSpot&) const = default;
+  };
+  PasteSpot Spot() const;
 
   int columns_, rows_;
   QVector<QString> cells_;
@@ -82,6 +112,8 @@ class DataGrid : public QAbstractScrollArea {
   QPoint anchor_{1, 1};  // where the block selection began
   QLineEdit* editor_;
   bool announcing_ = false;
+  quint64 changes_ = 0;  // of the current cell and of any cell's text
+  ClipboardReader* clipboard_;
 };
 
 }  // namespace orvelt

@@ -207,6 +207,9 @@ void TForm1::BuildControls() {
           [this](QChar key) { RunCommand(desktop_, [&] { StringGrid1KeyPress(key); }); });
   connect(StringGrid2, &DataGrid::KeyPressed, this,
           [this](QChar key) { RunCommand(desktop_, [&] { StringGrid2KeyPress(key); }); });
+  for (DataGrid* grid : {StringGrid1, StringGrid2}) {
+    connect(grid, &DataGrid::TextTooLong, this, [this] { ShowError(TooLongCellText(), 130); });
+  }
 }
 
 void TForm1::BuildMenu() {

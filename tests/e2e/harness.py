@@ -3,8 +3,9 @@
 A ``Session`` starts Xvfb on a free display, a private D-Bus session bus (the accessibility bus
 is started on it on demand), a scratch HOME and working folder, and tears all of it down again on
 exit, also when a test fails. Inside it ``Session.start`` runs a program; keys, typing and clicks
-go through xdotool, the clipboard is read and filled through xclip, and windows and message boxes are read
-through X and the AT-SPI accessibility tree, so the program needs no test code of its own.
+go through xdotool, the clipboard is read and filled through xclip (or held by an owner that never
+answers), and windows and message boxes are read through X and the AT-SPI accessibility tree, so
+the program needs no test code of its own.
 
     with Session() as s:
         app = s.start(["build/orvelt"])
@@ -624,6 +625,16 @@ class Session:
         """The clipboard's picture as PNG bytes."""
         return self.clipboard("image/png", timeout)
 
+    def hang_clipboard(self):
+        """Makes the clipboard's owner a program that never answers, as a hung program or a stuck
+        remote session does; returns a ClipboardHang once it owns the clipboard."""
+        self.clear_clipboard()
+        proc = self._spawn([_DEBIAN_PYTHON, os.path.abspath(__file__), "--hang-clipboard"],
+                           env=self.tool_env, stdout=subprocess.PIPE, log="clipboard-hang.log")
+        hang = ClipboardHang(proc)
+        hang.wait(lambda e: e.get("ready"), what="the silent clipboard owner")
+        return hang
+
     # ---- accessibility --------------------------------------------------------------------
 
     def accessible(self, pid, timeout=DEFAULT_TIMEOUT, prune=()):
@@ -726,9 +737,8 @@ class Session:
         wait_for(gone, timeout, f"window {wid} to close")
 
 
-class FocusWatch:
-    """The objects that got the accessibility focus, in order: {"role", "name", "index" (in its
-    parent), "parent" (the parent's name)} each."""
+class JsonLines:
+    """What a helper process of the harness reports, one JSON object per line, in order."""
 
     def __init__(self, proc):
         self.proc = proc
@@ -740,12 +750,12 @@ class FocusWatch:
         if ready:
             chunk = os.read(self.proc.stdout.fileno(), 4096)
             if not chunk:
-                raise RuntimeError("the focus listener ended")
+                raise RuntimeError("the helper process ended")
             self._buffer += chunk
             *lines, self._buffer = self._buffer.split(b"\n")
             self.events += [json.loads(line) for line in lines if line.strip()]
 
-    def wait(self, condition, timeout=DEFAULT_TIMEOUT, what="a focus event"):
+    def wait(self, condition, timeout=DEFAULT_TIMEOUT, what="an event"):
         """Waits for an event for which ``condition(event)`` holds and returns it; the events
         before it and it are taken off the list."""
         deadline = time.monotonic() + timeout
@@ -758,6 +768,29 @@ class FocusWatch:
                 raise TimeoutError(f"timed out after {timeout:g} s waiting for {what}; "
                                    f"got {self.events}")
             self._read(0.05)
+
+    def drain(self):
+        """The events reported so far and not yet taken, taken now."""
+        while True:
+            before = len(self.events)
+            self._read(0)
+            if len(self.events) == before:
+                break
+        events, self.events = self.events, []
+        return events
+
+
+class FocusWatch(JsonLines):
+    """The objects that got the accessibility focus, in order: {"role", "name", "index" (in its
+    parent), "parent" (the parent's name)} each."""
+
+
+class ClipboardHang(JsonLines):
+    """A program that owns the clipboard and never answers: the formats asked of it, in order."""
+
+    def requests(self):
+        """The formats (target atoms' names) asked for since the last call."""
+        return [e["target"] for e in self.drain() if "target" in e]
 
 
 def _watch_focus(pid):
@@ -783,6 +816,26 @@ def _watch_focus(pid):
     listener.register("object:state-changed:focused")
     print(json.dumps({"ready": True}), flush=True)
     Atspi.event_main()
+
+
+def _hang_clipboard():
+    """Owns the CLIPBOARD selection and never answers a request for it; prints {"ready": true}
+    once it owns it, then {"target": name} for each request."""
+    from Xlib import X
+    from Xlib import display as xdisplay
+    d = xdisplay.Display()
+    window = d.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+    clipboard = d.intern_atom("CLIPBOARD")
+    window.set_selection_owner(clipboard, X.CurrentTime)
+    d.sync()
+    owner = d.get_selection_owner(clipboard)
+    if getattr(owner, "id", owner) != window.id:
+        sys.exit("could not take the clipboard")
+    print(json.dumps({"ready": True}), flush=True)
+    while True:
+        event = d.next_event()
+        if event.type == X.SelectionRequest:
+            print(json.dumps({"target": d.get_atom_name(event.target)}), flush=True)
 
 
 def _dump_accessible(pid, prune):
@@ -921,3 +974,5 @@ if __name__ == "__main__" and len(sys.argv) == 5 and sys.argv[1] == "--do-action
     _do_action(int(sys.argv[2]), sys.argv[3], sys.argv[4])
 if __name__ == "__main__" and len(sys.argv) == 3 and sys.argv[1] == "--watch-focus":
     _watch_focus(int(sys.argv[2]))
+if __name__ == "__main__" and len(sys.argv) == 2 and sys.argv[1] == "--hang-clipboard":
+    _hang_clipboard()

@@ -1113,6 +1113,107 @@ class GridBlocks(ProgramTestCase):
         self.assertEqual(self.s.table(self.app.pid, " 系列１")["cells"][3], ["5", "6", ""])
 
 
+class HungClipboard(ProgramTestCase):
+    """A clipboard owner that never answers: the paste asks it once, the window works on while it
+    waits, and after the toolkit's timeout of 5 s the paste has done nothing."""
+
+    def cells(self, timeout=10):
+        return self.s.table(self.app.pid, " 系列１", timeout=timeout)["cells"]
+
+    def test_one_question_no_freeze_grid_unchanged(self):
+        self.type_pairs({1: ("1", "2", "")})  # the cursor ends on row 2's x
+        start = time.monotonic()
+        before = self.cells()
+        idle = time.monotonic() - start
+        hang = self.s.hang_clipboard()
+        self.s.key("ctrl+v")
+        pressed = time.monotonic()
+        # The table is read in the program's event loop: it answers only when that runs. (A
+        # program whose loop stands still fails a read after D-Bus's timeout; then read again.)
+        while True:
+            try:
+                cells = self.cells(timeout=60)
+                break
+            except (RuntimeError, TimeoutError):
+                if time.monotonic() - pressed > 60:
+                    raise
+        answered = time.monotonic() - pressed
+        self.assertEqual(cells, before)
+        print(f"\n  Ctrl+V with a silent clipboard owner: the window answered after {answered:.2f} s "
+              f"(a read of the table takes {idle:.2f} s)", file=sys.stderr)
+        # A loop that waited for the owner would answer after the timeout, 5 s, at the earliest.
+        self.assertLess(answered, 4.0)
+        time.sleep(5.5)
+        self.assertEqual(hang.requests(), ["UTF8_STRING"])
+        self.assertEqual(self.cells(), before)
+        # Keys work as ever, and a clipboard that answers pastes again.
+        self.s.type("7")
+        wait_for(lambda: self.cells()[1][0] == "7", what="the typed 7 in row 2")
+        self.s.set_clipboard_text(b"3\t4\r\n")
+        self.s.key("ctrl+v")
+        wait_for(lambda: self.cells()[:2] == [["1", "2", ""], ["3", "4", ""]],
+                 what="the block pasted into row 2")
+
+
+class LongCells(ProgramTestCase):
+    """Cells as long as a data file may hold them, never cut short: pasted, edited, saved and
+    opened whole; a text too long for a cell refused with a message, the cell as it was."""
+
+    def cell(self, series, row, column):
+        name = " 系列１" if series == 1 else " 系列２"
+        return self.s.table(self.app.pid, name, timeout=30)["cells"][row - 1][column - 1]
+
+    def saved(self, keys, name):
+        self.choose_file(keys, name)
+        path = os.path.join(self.s.workdir, name + ".ovt")
+        wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 128, what=path)
+        return read_bytes(path)
+
+    def test_hundred_thousand_characters_pasted_edited_saved_and_opened(self):
+        text = ("0123456789.e+-ｱｲｳ測定値" * 5000)[:100000]
+        self.s.set_clipboard_text(text.encode("utf-8"))
+        self.s.key("ctrl+v")
+        wait_for(lambda: self.cell(1, 1, 1) == text, timeout=30, what="the pasted text")
+        self.s.key("End")
+        self.s.type("9")
+        self.s.key("Home")
+        self.s.type("-")
+        edited = "-" + text + "9"
+        wait_for(lambda: self.cell(1, 1, 1) == edited, timeout=30, what="the edited text")
+        expected = file_bytes({1: (edited, "", "")})
+        self.assertEqual(self.saved(("alt+f", "s", "1"), "long"), expected)
+        # Opened into series 2 and saved from there: the same bytes again.
+        self.choose_file(("alt+f", "o", "2"), "long")
+        wait_for(lambda: self.cell(2, 1, 1) == edited, timeout=30, what="the opened text")
+        self.assertEqual(self.saved(("alt+f", "s", "2"), "again"), expected)
+
+    def test_block_of_three_megabytes_arrives_whole(self):
+        # Half-width katakana: 3 bytes each in UTF-8, so the owner hands the text over in pieces,
+        # but 1 byte in Shift-JIS, so that the series still fits a file.
+        rows = {r: ("ｱｲｳｴｵ" * 52000 + str(r), "ｶｷｸｹｺ" * 52000 + str(r), "") for r in (1, 2)}
+        block = "".join(f"{x}\t{y}\r\n" for x, y, _ in rows.values())
+        self.assertGreater(len(block.encode("utf-8")), 3_000_000)
+        self.s.set_clipboard_text(block.encode("utf-8"))
+        self.s.key("ctrl+v")
+        wait_for(lambda: self.cell(1, 2, 2) == rows[2][1], timeout=30, what="the block pasted")
+        self.assertEqual(self.saved(("alt+f", "s", "1"), "block"), file_bytes(rows))
+
+    def test_five_megabyte_line_refused_cell_kept(self):
+        self.s.move(self.main, 40, 20)
+        main = self.s.geometry(self.main)
+        self.s.focus(self.main)
+        self.s.type("12")
+        wait_for(lambda: self.cell(1, 1, 1) == "12", what="the typed 12")
+        self.s.set_clipboard_text(b"5" * (5 << 20))
+        self.s.key("ctrl+v")
+        box = self.app.wait_message_box("エラー", timeout=30)
+        self.assert_box(box, "エラー", "セルの文字が長すぎます\n\nセルは 1048576 文字までです", ["OK"],
+                        (main.x + 130, main.y + 150))
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        self.assertEqual(self.cell(1, 1, 1), "12")
+
+
 class AccessibleGrids(ProgramTestCase):
     """Both grids read as tables on the accessibility bus; the labels by their texts."""
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
@@ -12,6 +13,7 @@
 
 #include "core/arith.h"
 #include "files/fileio.h"
+#include "tests/files/file_support.h"
 
 using orvelt::FileExists;
 using orvelt::IoErrorText;
@@ -20,23 +22,36 @@ using orvelt::SaveWholeFile;
 
 namespace {
 
-// The real calls, except those a test makes fail. Opening an existing file and creating one count
-// as different calls. Every call is logged by name.
+// The real calls, except those a test makes fail. Opening an existing file, creating a named one,
+// an unnamed one and opening a folder count as different calls, and so do flushing a file and a
+// folder. Every call is logged by name.
 class FaultyFiles : public orvelt::FileSystem {
  public:
-  enum Call { kStat, kOpen, kCreate, kRead, kWrite, kFchmod, kFsync, kClose, kRename, kCalls };
+  enum Call {
+    kStat, kOpen, kCreate, kTmpFile, kFolder, kRead, kWrite, kFchmod, kFsync, kFolderFsync,
+    kClose, kLstat, kLink, kRename, kUnlink, kReadFolder, kCalls
+  };
 
   // Calls number skip + 1 to skip + times of `call` fail with `error`.
   void Fail(Call call, int error, int skip = 0, int times = INT_MAX) {
     faults_[call] = {error, skip, times};
   }
+  // As a file system without unnamed files.
+  void NoUnnamedFiles() { Fail(kTmpFile, EOPNOTSUPP); }
+
   qint64 room = -1;     // when not negative, bytes that can be written before the disk is full
   qint64 maxWrite = 0;  // when positive, the most bytes one write takes
   QStringList calls;
 
   int Open(const char* path, int flags, mode_t mode) override {
-    const bool create = flags & O_CREAT;
-    return Faulty(create ? kCreate : kOpen) ? -1 : FileSystem::Open(path, flags, mode);
+    const Call call = (flags & O_TMPFILE) == O_TMPFILE ? kTmpFile
+                      : flags & O_CREAT                ? kCreate
+                      : flags & O_DIRECTORY            ? kFolder
+                                                       : kOpen;
+    if (Faulty(call)) return -1;
+    const int fd = FileSystem::Open(path, flags, mode);
+    if (call == kFolder && fd >= 0) folders_ << fd;
+    return fd;
   }
   ssize_t Read(int fd, void* buffer, size_t size) override {
     return Faulty(kRead) ? -1 : FileSystem::Read(fd, buffer, size);
@@ -57,8 +72,11 @@ class FaultyFiles : public orvelt::FileSystem {
   int Fchmod(int fd, mode_t mode) override {
     return Faulty(kFchmod) ? -1 : FileSystem::Fchmod(fd, mode);
   }
-  int Fsync(int fd) override { return Faulty(kFsync) ? -1 : FileSystem::Fsync(fd); }
+  int Fsync(int fd) override {
+    return Faulty(folders_.contains(fd) ? kFolderFsync : kFsync) ? -1 : FileSystem::Fsync(fd);
+  }
   int Close(int fd) override {
+    folders_.remove(fd);
     // The descriptor is released even when closing reports a failure.
     const int result = FileSystem::Close(fd);
     return Faulty(kClose) ? -1 : result;
@@ -66,8 +84,20 @@ class FaultyFiles : public orvelt::FileSystem {
   int Stat(const char* path, struct stat* status) override {
     return Faulty(kStat) ? -1 : FileSystem::Stat(path, status);
   }
+  int Lstat(const char* path, struct stat* status) override {
+    return Faulty(kLstat) ? -1 : FileSystem::Lstat(path, status);
+  }
+  int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) override {
+    return Faulty(kLink) ? -1 : FileSystem::Linkat(fromFolder, from, toFolder, to, flags);
+  }
   int Rename(const char* from, const char* to) override {
     return Faulty(kRename) ? -1 : FileSystem::Rename(from, to);
+  }
+  int Unlink(const char* path) override {
+    return Faulty(kUnlink) ? -1 : FileSystem::Unlink(path);
+  }
+  int ReadFolder(const char* path, std::vector<std::string>& names) override {
+    return Faulty(kReadFolder) ? -1 : FileSystem::ReadFolder(path, names);
   }
 
  private:
@@ -76,8 +106,9 @@ class FaultyFiles : public orvelt::FileSystem {
   };
 
   bool Faulty(Call call) {
-    static const char* const kNames[] = {"stat",   "open",  "create", "read",  "write",
-                                         "fchmod", "fsync", "close",  "rename"};
+    static const char* const kNames[] = {
+        "stat",  "open",         "create", "tmpfile", "folder", "read",   "write",  "fchmod",
+        "fsync", "fsync folder", "close",  "lstat",   "link",   "rename", "unlink", "read folder"};
     calls << kNames[call];
     const Fault& f = faults_[call];
     const int n = counts_[call]++;
@@ -88,7 +119,19 @@ class FaultyFiles : public orvelt::FileSystem {
 
   std::array<Fault, kCalls> faults_{};
   std::array<int, kCalls> counts_{};
+  QSet<int> folders_;
 };
+
+// The two ways of writing the new content: an unnamed file, or a named temporary where the file
+// system has no unnamed files.
+enum Way { kUnnamed, kNamed };
+const char* const kWayNames[] = {"unnamed", "named"};
+
+FaultyFiles FilesFor(int way) {
+  FaultyFiles files;
+  if (way == kNamed) files.NoUnnamedFiles();
+  return files;
+}
 
 // The text of the CommandError that `action` throws.
 template <typename Action>
@@ -109,24 +152,13 @@ const QString kDenied = QStringLiteral("ファイルへのアクセスが拒否�
 const QByteArray kOld = "ovt110\r\nold content, longer than the new one\r\n";
 const QByteArray kNew = "ovt110\r\n1\r\n2.5\r\n" + QByteArray("\r\n").repeated(58);
 
-QByteArray Content(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-bool Write(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 mode_t Mode(const QString& path) {
   struct stat status;
   return stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode : 0;
 }
 
 QStringList Entries(const QTemporaryDir& dir) {
-  return QDir(dir.path())
-      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+  return Entries(dir.path());
 }
 
 int OpenDescriptors() {
@@ -273,72 +305,120 @@ class TestFileIo : public QObject {
   }
 
   void saveNewFile_data() {
+    QTest::addColumn<int>("way");
     QTest::addColumn<int>("mask");
     QTest::addColumn<int>("mode");
-    QTest::newRow("umask 022") << 022 << 0644;
-    QTest::newRow("umask 077") << 077 << 0600;
-    QTest::newRow("umask 002") << 002 << 0664;
+    for (int way : {kUnnamed, kNamed}) {
+      const QByteArray name = kWayNames[way];
+      QTest::newRow(name + ", umask 022") << way << 022 << 0644;
+      QTest::newRow(name + ", umask 077") << way << 077 << 0600;
+      QTest::newRow(name + ", umask 002") << way << 002 << 0664;
+    }
   }
   void saveNewFile() {
+    QFETCH(int, way);
     QFETCH(int, mask);
     QFETCH(int, mode);
     QTemporaryDir dir;
     const QString path = dir.filePath("系列 1.ovt");
     const mode_t previous = umask(mask);
-    FaultyFiles files;
+    FaultyFiles files = FilesFor(way);
     SaveWholeFile(path, kNew, files);
     umask(previous);
     QCOMPARE(Content(path), kNew);
     QCOMPARE(Mode(path), static_cast<mode_t>(S_IFREG | mode));
     QCOMPARE(Entries(dir), QStringList{"系列 1.ovt"});
-    // Written and flushed to disk before the rename makes it the file.
-    QCOMPARE(files.calls, (QStringList{"stat", "create", "write", "fsync", "close", "rename"}));
+    // Written and flushed to disk before it gets its name; the folder flushed after that. An
+    // unnamed file takes the target's name at once, so nothing else is ever named.
+    const QStringList unnamed{"stat", "read folder", "tmpfile", "write", "fsync", "link", "close"};
+    const QStringList named{"stat",  "read folder", "tmpfile", "create",
+                            "write", "fsync",       "close",   "rename"};
+    const QStringList tail{"folder", "fsync folder", "close"};
+    QCOMPARE(files.calls, (way == kUnnamed ? unnamed : named) + tail);
   }
 
   void saveOverExistingFile_data() {
+    QTest::addColumn<int>("way");
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("after");
-    QTest::newRow("0640") << 0640 << 0640;
-    QTest::newRow("0604") << 0604 << 0604;
-    QTest::newRow("set-user-ID dropped") << 04755 << 0755;
+    for (int way : {kUnnamed, kNamed}) {
+      const QByteArray name = kWayNames[way];
+      QTest::newRow(name + ", 0640") << way << 0640 << 0640;
+      QTest::newRow(name + ", 0604") << way << 0604 << 0604;
+      QTest::newRow(name + ", set-user-ID dropped") << way << 04755 << 0755;
+    }
   }
   void saveOverExistingFile() {
+    QFETCH(int, way);
     QFETCH(int, before);
     QFETCH(int, after);
     QTemporaryDir dir;
     const QString path = dir.filePath("a.ovt");
     QVERIFY(Write(path, kOld));
     QCOMPARE(chmod(QFile::encodeName(path).constData(), before), 0);
-    FaultyFiles files;
+    FaultyFiles files = FilesFor(way);
     SaveWholeFile(path, kNew, files);
     QCOMPARE(Content(path), kNew);
     QCOMPARE(Mode(path), static_cast<mode_t>(S_IFREG | after));
     QCOMPARE(Entries(dir), QStringList{"a.ovt"});
-    QCOMPARE(files.calls, (QStringList{"stat", "open", "close", "create", "write", "fchmod",
-                                       "fsync", "close", "rename"}));
+    const QStringList head{"stat", "open", "close", "read folder", "tmpfile"};
+    const QStringList unnamed{"write", "fchmod", "fsync", "link", "close"};
+    const QStringList named{"create", "write", "fchmod", "fsync", "close"};
+    const QStringList tail{"rename", "folder", "fsync folder", "close"};
+    QCOMPARE(files.calls, head + (way == kUnnamed ? unnamed : named) + tail);
+  }
+
+  // In the current folder, by a name without a folder.
+  void saveByBareName() {
+    for (int way : {kUnnamed, kNamed}) {
+      QTemporaryDir dir;
+      const QString previous = QDir::currentPath();
+      QVERIFY(QDir::setCurrent(dir.path()));
+      FaultyFiles files = FilesFor(way);
+      const QString failure = [&] {
+        try {
+          SaveWholeFile("new.ovt", kNew, files);
+          SaveWholeFile("new.ovt", kOld, files);
+        } catch (const orvelt::CommandError& e) {
+          return QString::fromUtf8(e.what());
+        }
+        return QString();
+      }();
+      QDir::setCurrent(previous);
+      QCOMPARE(failure, QString());
+      QCOMPARE(Content(dir.filePath("new.ovt")), kOld);
+      QCOMPARE(Entries(dir), QStringList{"new.ovt"});
+    }
   }
 
   void saveInPieces() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("a.ovt");
-    FaultyFiles files;
-    files.maxWrite = 7;
-    files.Fail(FaultyFiles::kWrite, EINTR, 2, 1);
-    SaveWholeFile(path, kNew, files);
-    QCOMPARE(Content(path), kNew);
-    QCOMPARE(files.calls.count("write"), (kNew.size() + 6) / 7 + 1);
+    for (int way : {kUnnamed, kNamed}) {
+      QTemporaryDir dir;
+      const QString path = dir.filePath("a.ovt");
+      FaultyFiles files = FilesFor(way);
+      files.maxWrite = 7;
+      files.Fail(FaultyFiles::kWrite, EINTR, 2, 1);
+      SaveWholeFile(path, kNew, files);
+      QCOMPARE(Content(path), kNew);
+      QCOMPARE(files.calls.count("write"), (kNew.size() + 6) / 7 + 1);
+    }
   }
 
   void saveThroughLink() {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("data"));
-    const QString real = dir.filePath("data/real.ovt"), link = dir.filePath("link.ovt");
-    QVERIFY(Write(real, kOld));
-    QVERIFY(QFile::link(real, link));
-    SaveWholeFile(link, kNew);
-    QCOMPARE(QFileInfo(link).symLinkTarget(), real);
-    QCOMPARE(Content(real), kNew);
-    QCOMPARE(Entries(dir), (QStringList{"data", "link.ovt"}));
+    for (int way : {kUnnamed, kNamed}) {
+      QTemporaryDir dir;
+      QVERIFY(QDir(dir.path()).mkdir("data"));
+      const QString real = dir.filePath("data/real.ovt"), link = dir.filePath("link.ovt");
+      QVERIFY(Write(real, kOld));
+      QVERIFY(QFile::link(real, link));
+      FaultyFiles files = FilesFor(way);
+      SaveWholeFile(link, kNew, files);
+      QCOMPARE(QFileInfo(link).symLinkTarget(), real);
+      QCOMPARE(Content(real), kNew);
+      QCOMPARE(Entries(dir), (QStringList{"data", "link.ovt"}));
+      QCOMPARE(QDir(dir.filePath("data")).entryList(QDir::Files | QDir::Hidden),
+               QStringList{"real.ovt"});
+    }
   }
 
   void invalidTargets() {
@@ -350,6 +430,9 @@ class TestFileIo : public QObject {
     QCOMPARE(Failure([&] { SaveWholeFile(dir.filePath(QString(300, 'x')), kNew); }), kInvalidName);
     QVERIFY(QDir(dir.path()).mkdir("folder.ovt"));
     QCOMPARE(Failure([&] { SaveWholeFile(dir.filePath("folder.ovt"), kNew); }), kInvalidName);
+    FaultyFiles named = FilesFor(kNamed);
+    QCOMPARE(Failure([&] { SaveWholeFile(dir.filePath("missing/b.ovt"), kNew, named); }),
+             kInvalidName);
     QCOMPARE(Entries(dir), (QStringList{"a.ovt", "folder.ovt"}));
     QVERIFY(QDir(dir.filePath("folder.ovt")).isEmpty());
     QCOMPARE(Content(file), kOld);
@@ -360,34 +443,50 @@ class TestFileIo : public QObject {
     QCOMPARE(Failure([&] { SaveWholeFile("/dev/null", kNew, files); }), kDenied);
     QVERIFY(S_ISCHR(Mode("/dev/null")));
     QVERIFY(!files.calls.contains("create"));
+    QVERIFY(!files.calls.contains("tmpfile"));
   }
 
-  // Each failure leaves the old file byte for byte and no temporary file behind.
+  // Each failure leaves the old file byte for byte and no file of ours behind, either way.
   void failedSaveKeepsTheFile_data() {
+    QTest::addColumn<int>("way");
     QTest::addColumn<int>("call");
     QTest::addColumn<int>("error");
     QTest::addColumn<int>("skip");
     QTest::addColumn<QString>("text");
-    QTest::newRow("read-only target") << int(FaultyFiles::kOpen) << EACCES << 0 << kDenied;
-    QTest::newRow("read-only file system") << int(FaultyFiles::kOpen) << EROFS << 0 << kDenied;
-    QTest::newRow("too many files") << int(FaultyFiles::kOpen) << EMFILE << 0 << kTooMany;
-    QTest::newRow("folder not writable") << int(FaultyFiles::kCreate) << EACCES << 0 << kDenied;
-    QTest::newRow("stat denied") << int(FaultyFiles::kStat) << EACCES << 0 << kDenied;
-    QTest::newRow("disk quota at the third write")
-        << int(FaultyFiles::kWrite) << EDQUOT << 2 << QStringLiteral("I/O エラー (122)");
-    QTest::newRow("permissions") << int(FaultyFiles::kFchmod) << EPERM << 0 << kDenied;
-    QTest::newRow("fsync") << int(FaultyFiles::kFsync) << EIO << 0
-                           << QStringLiteral("I/O エラー (5)");
-    QTest::newRow("closing the new file")
-        << int(FaultyFiles::kClose) << EIO << 1 << QStringLiteral("I/O エラー (5)");
-    QTest::newRow("rename") << int(FaultyFiles::kRename) << EXDEV << 0
-                            << QStringLiteral("I/O エラー (18)");
-    QTest::newRow("rename busy") << int(FaultyFiles::kRename) << EBUSY << 0
-                                 << QStringLiteral("I/O エラー (16)");
-    QTest::newRow("every temporary name taken")
-        << int(FaultyFiles::kCreate) << EEXIST << 0 << QStringLiteral("I/O エラー (17)");
+    for (int way : {kUnnamed, kNamed}) {
+      const auto row = [way](const char* name) -> QTestData& {
+        return QTest::newRow(QByteArray(kWayNames[way]) + ", " + name) << way;
+      };
+      // The call that creates the file of the new content.
+      const int create = way == kUnnamed ? FaultyFiles::kTmpFile : FaultyFiles::kCreate;
+      row("read-only target") << int(FaultyFiles::kOpen) << EACCES << 0 << kDenied;
+      row("read-only file system") << int(FaultyFiles::kOpen) << EROFS << 0 << kDenied;
+      row("too many files") << int(FaultyFiles::kOpen) << EMFILE << 0 << kTooMany;
+      row("folder not writable") << create << EACCES << 0 << kDenied;
+      row("no more files") << create << ENFILE << 0 << kTooMany;
+      row("stat denied") << int(FaultyFiles::kStat) << EACCES << 0 << kDenied;
+      row("disk quota at the third write")
+          << int(FaultyFiles::kWrite) << EDQUOT << 2 << QStringLiteral("I/O エラー (122)");
+      row("permissions") << int(FaultyFiles::kFchmod) << EPERM << 0 << kDenied;
+      row("fsync") << int(FaultyFiles::kFsync) << EIO << 0 << QStringLiteral("I/O エラー (5)");
+      row("closing the new file")
+          << int(FaultyFiles::kClose) << EIO << 1 << QStringLiteral("I/O エラー (5)");
+      row("rename") << int(FaultyFiles::kRename) << EXDEV << 0 << QStringLiteral("I/O エラー (18)");
+      row("rename busy") << int(FaultyFiles::kRename) << EBUSY << 0
+                         << QStringLiteral("I/O エラー (16)");
+      row("every temporary name taken")
+          << (way == kUnnamed ? int(FaultyFiles::kLink) : create) << EEXIST << 0
+          << QStringLiteral("I/O エラー (17)");
+      if (way == kUnnamed) {
+        row("link: disk full") << int(FaultyFiles::kLink) << ENOSPC << 0
+                               << QStringLiteral("I/O エラー (28)");
+        row("link: too many links") << int(FaultyFiles::kLink) << EMLINK << 0
+                                    << QStringLiteral("I/O エラー (31)");
+      }
+    }
   }
   void failedSaveKeepsTheFile() {
+    QFETCH(int, way);
     QFETCH(int, call);
     QFETCH(int, error);
     QFETCH(int, skip);
@@ -397,7 +496,7 @@ class TestFileIo : public QObject {
     QVERIFY(Write(path, kOld));
     QCOMPARE(chmod(QFile::encodeName(path).constData(), 0640), 0);
     const int descriptors = OpenDescriptors();
-    FaultyFiles files;
+    FaultyFiles files = FilesFor(way);
     files.maxWrite = 10;
     files.Fail(static_cast<FaultyFiles::Call>(call), error, skip);
     QCOMPARE(Failure([&] { SaveWholeFile(path, kNew, files); }), text);
@@ -408,39 +507,206 @@ class TestFileIo : public QObject {
   }
 
   void diskFullMidway() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("a.ovt");
-    QVERIFY(Write(path, kOld));
-    FaultyFiles files;
-    files.room = 50;
-    QCOMPARE(Failure([&] { SaveWholeFile(path, kNew, files); }), QStringLiteral("I/O エラー (28)"));
-    QCOMPARE(Content(path), kOld);
-    QCOMPARE(Entries(dir), QStringList{"a.ovt"});
-    QVERIFY(!files.calls.contains("rename"));
-  }
-
-  void newFileFailures() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("new.ovt");
-    for (const auto call :
-         {FaultyFiles::kCreate, FaultyFiles::kWrite, FaultyFiles::kFsync, FaultyFiles::kRename}) {
-      FaultyFiles files;
-      files.Fail(call, ENOSPC);
+    for (int way : {kUnnamed, kNamed}) {
+      QTemporaryDir dir;
+      const QString path = dir.filePath("a.ovt");
+      QVERIFY(Write(path, kOld));
+      FaultyFiles files = FilesFor(way);
+      files.room = 50;
       QCOMPARE(Failure([&] { SaveWholeFile(path, kNew, files); }),
                QStringLiteral("I/O エラー (28)"));
-      QCOMPARE(Entries(dir), QStringList());
+      QCOMPARE(Content(path), kOld);
+      QCOMPARE(Entries(dir), QStringList{"a.ovt"});
+      QVERIFY(!files.calls.contains("rename"));
+      QVERIFY(!files.calls.contains("link"));
     }
   }
 
-  void temporaryNameRetried() {
+  void newFileFailures_data() {
+    QTest::addColumn<int>("way");
+    QTest::addColumn<int>("call");
+    const auto row = [](int way, const char* name, FaultyFiles::Call call) {
+      QTest::newRow(QByteArray(kWayNames[way]) + ", " + name) << way << int(call);
+    };
+    row(kUnnamed, "create", FaultyFiles::kTmpFile);
+    row(kUnnamed, "write", FaultyFiles::kWrite);
+    row(kUnnamed, "fsync", FaultyFiles::kFsync);
+    row(kUnnamed, "link", FaultyFiles::kLink);
+    // Linked under the target's name already: the new file goes again.
+    row(kUnnamed, "close after the link", FaultyFiles::kClose);
+    row(kNamed, "create", FaultyFiles::kCreate);
+    row(kNamed, "write", FaultyFiles::kWrite);
+    row(kNamed, "fsync", FaultyFiles::kFsync);
+    row(kNamed, "close", FaultyFiles::kClose);
+    row(kNamed, "rename", FaultyFiles::kRename);
+  }
+  void newFileFailures() {
+    QFETCH(int, way);
+    QFETCH(int, call);
     QTemporaryDir dir;
-    const QString path = dir.filePath("a.ovt");
+    FaultyFiles files = FilesFor(way);
+    files.Fail(static_cast<FaultyFiles::Call>(call), ENOSPC);
+    QCOMPARE(Failure([&] { SaveWholeFile(dir.filePath("new.ovt"), kNew, files); }),
+             QStringLiteral("I/O エラー (28)"));
+    QCOMPARE(Entries(dir), QStringList());
+  }
+
+  void temporaryNameRetried() {
+    for (int way : {kUnnamed, kNamed}) {
+      QTemporaryDir dir;
+      const QString path = dir.filePath("a.ovt");
+      QVERIFY(Write(path, kOld));
+      FaultyFiles files = FilesFor(way);
+      const auto naming = way == kUnnamed ? FaultyFiles::kLink : FaultyFiles::kCreate;
+      files.Fail(naming, EEXIST, 0, 3);
+      SaveWholeFile(path, kNew, files);
+      QCOMPARE(Content(path), kNew);
+      QCOMPARE(files.calls.count(way == kUnnamed ? "link" : "create"), 4);
+      QCOMPARE(Entries(dir), QStringList{"a.ovt"});
+    }
+  }
+
+  // A new file's name taken between the question and the link: the file that took it is replaced,
+  // as by a save over it.
+  void newNameTakenMeanwhile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("new.ovt");
     FaultyFiles files;
-    files.Fail(FaultyFiles::kCreate, EEXIST, 0, 3);
+    files.Fail(FaultyFiles::kLink, EEXIST, 0, 1);
     SaveWholeFile(path, kNew, files);
     QCOMPARE(Content(path), kNew);
-    QCOMPARE(files.calls.count("create"), 4);
-    QCOMPARE(Entries(dir), QStringList{"a.ovt"});
+    QCOMPARE(files.calls.count("link"), 2);
+    QVERIFY(files.calls.contains("rename"));
+    QCOMPARE(Entries(dir), QStringList{"new.ovt"});
+  }
+
+  // Without the privilege to link a descriptor (ENOENT), through its name under /proc; without
+  // /proc too, or on a file system without hard links (EPERM), by a named temporary file after all.
+  void linkingRefused_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("refused");
+    QTest::addColumn<bool>("named");
+    QTest::newRow("through /proc") << ENOENT << 1 << false;
+    QTest::newRow("no /proc either") << ENOENT << 2 << true;
+    QTest::newRow("no hard links") << EPERM << INT_MAX << true;
+  }
+  void linkingRefused() {
+    QFETCH(int, error);
+    QFETCH(int, refused);
+    QFETCH(bool, named);
+    for (const bool exists : {false, true}) {
+      QTemporaryDir dir;
+      const QString path = dir.filePath("a.ovt");
+      if (exists) QVERIFY(Write(path, kOld));
+      FaultyFiles files;
+      files.Fail(FaultyFiles::kLink, error, 0, refused);
+      SaveWholeFile(path, kNew, files);
+      QCOMPARE(Content(path), kNew);
+      QCOMPARE(files.calls.contains("create"), named);
+      QCOMPARE(Entries(dir), QStringList{"a.ovt"});
+    }
+  }
+
+  // The rename is done, so the new content is in place; that it may not survive a power cut is
+  // reported all the same. A folder that cannot be read or flushed at all is no failure.
+  void folderFlush_data() {
+    QTest::addColumn<int>("call");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("flush: I/O error") << int(FaultyFiles::kFolderFsync) << EIO
+                                      << QStringLiteral("I/O エラー (5)");
+    QTest::newRow("flush: disk full") << int(FaultyFiles::kFolderFsync) << ENOSPC
+                                      << QStringLiteral("I/O エラー (28)");
+    QTest::newRow("open: too many files") << int(FaultyFiles::kFolder) << EMFILE << kTooMany;
+    QTest::newRow("close: I/O error") << int(FaultyFiles::kClose) << EIO
+                                      << QStringLiteral("I/O エラー (5)");
+    QTest::newRow("open: folder not readable") << int(FaultyFiles::kFolder) << EACCES << QString();
+    QTest::newRow("flush: not for folders here") << int(FaultyFiles::kFolderFsync) << EINVAL
+                                                 << QString();
+  }
+  void folderFlush() {
+    QFETCH(int, call);
+    QFETCH(int, error);
+    QFETCH(QString, text);
+    for (int way : {kUnnamed, kNamed}) {
+      QTemporaryDir dir;
+      const QString path = dir.filePath("a.ovt");
+      QVERIFY(Write(path, kOld));
+      const int descriptors = OpenDescriptors();
+      FaultyFiles files = FilesFor(way);
+      // The closing of the folder is the last call of all.
+      files.Fail(static_cast<FaultyFiles::Call>(call), error, call == FaultyFiles::kClose ? 2 : 0);
+      const QString failure = Failure([&] { SaveWholeFile(path, kNew, files); });
+      QCOMPARE(failure, text.isEmpty() ? QStringLiteral("(no failure)") : text);
+      QCOMPARE(Content(path), kNew);
+      QCOMPARE(Entries(dir), QStringList{"a.ovt"});
+      QCOMPARE(OpenDescriptors(), descriptors);
+    }
+  }
+
+  // Files of our temporaries' pattern that a killed save left: regular files older than a minute
+  // go, whichever way the save writes; nothing else does, and no link is followed.
+  void staleTemporariesRemoved_data() {
+    QTest::addColumn<int>("way");
+    QTest::newRow("unnamed") << int(kUnnamed);
+    QTest::newRow("named") << int(kNamed);
+  }
+  void staleTemporariesRemoved() {
+    QFETCH(int, way);
+    QTemporaryDir dir, elsewhere;
+    const QString path = dir.filePath("a.ovt");
+    QVERIFY(Write(path, kOld));
+    const QString outside = elsewhere.filePath(".orvelt-00000000.tmp");
+    QVERIFY(Write(outside, kOld));
+    QVERIFY(Age(outside, 3600));
+    const QStringList stale{".orvelt-0123abcd.tmp", ".orvelt-ffffffff.tmp", ".orvelt-00000000.tmp"};
+    const QStringList kept{
+        ".orvelt-0123abce.tmp",   // written a moment ago: perhaps a save under way
+        ".orvelt-0123ABCD.tmp",   // not our pattern: capitals
+        ".orvelt-0123abc.tmp",    // seven digits
+        ".orvelt-0123abcg.tmp",   // not hexadecimal
+        ".orvelt-0123abcd.tmp~",  // a copy of one
+        "orvelt-0123abcd.tmp",    // not hidden
+        "a.ovt.tmp",
+    };
+    for (const QString& name : stale + kept) QVERIFY(Write(dir.filePath(name), kOld));
+    for (const QString& name : stale + kept.mid(1)) QVERIFY(Age(dir.filePath(name), 61 + 3600));
+    QVERIFY(Age(dir.filePath(kept[0]), 30));
+    // A link of the pattern, old, to a file elsewhere, and a folder of the pattern.
+    const QString link = dir.filePath(".orvelt-aaaaaaaa.tmp");
+    QVERIFY(QFile::link(outside, link));
+    QVERIFY(Age(link, 3600));
+    QVERIFY(QDir(dir.path()).mkdir(".orvelt-bbbbbbbb.tmp"));
+    QVERIFY(Age(dir.filePath(".orvelt-bbbbbbbb.tmp"), 3600));
+
+    FaultyFiles files = FilesFor(way);
+    SaveWholeFile(path, kNew, files);
+    QCOMPARE(Content(path), kNew);
+    QStringList expected = kept + QStringList{"a.ovt", ".orvelt-aaaaaaaa.tmp", ".orvelt-bbbbbbbb.tmp"};
+    expected.sort();
+    QCOMPARE(Entries(dir), expected);
+    QCOMPARE(QFileInfo(link).symLinkTarget(), outside);
+    QCOMPARE(Content(outside), kOld);
+    QCOMPARE(files.calls.count("unlink"), stale.size());
+    // Only names of the pattern are looked at closer.
+    QCOMPARE(files.calls.count("lstat"), stale.size() + 3);
+  }
+
+  // Removing them is the save's own tidying: when the folder cannot be read or a file not be
+  // removed, the save goes on.
+  void staleTemporariesNeverStopTheSave() {
+    for (const auto call : {FaultyFiles::kReadFolder, FaultyFiles::kLstat, FaultyFiles::kUnlink}) {
+      QTemporaryDir dir;
+      const QString path = dir.filePath("a.ovt");
+      const QString stale = dir.filePath(".orvelt-12345678.tmp");
+      QVERIFY(Write(stale, kOld));
+      QVERIFY(Age(stale, 120));
+      FaultyFiles files;
+      files.Fail(call, EACCES);
+      SaveWholeFile(path, kNew, files);
+      QCOMPARE(Content(path), kNew);
+      QCOMPARE(Entries(dir), (QStringList{".orvelt-12345678.tmp", "a.ovt"}));
+    }
   }
 };
 

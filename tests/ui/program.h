@@ -69,6 +69,14 @@ struct Program {
   }
 };
 
+// Every cell of a grid, headers and labels included, row by row.
+inline QStringList AllCells(const DataGrid* g) {
+  QStringList cells;
+  for (int r = 0; r < g->RowCount(); ++r)
+    for (int c = 0; c < g->ColCount(); ++c) cells << g->Cell(c, r);
+  return cells;
+}
+
 Q_DECLARE_METATYPE(Row)
 
 inline const QStringList kBareLabels{"a =", "b =", "c =", "data :", "標準偏差 ="};

@@ -61,13 +61,6 @@ void TypeWithEnter(DataGrid* grid, const QList<QPair<QString, QString>>& pairs) 
 DataGrid* Grid(Program& p, int grid) {
   return grid == 1 ? p.form1.StringGrid1 : p.form1.StringGrid2;
 }
-// Every cell of a grid, headers and labels included, row by row.
-QStringList AllCells(const DataGrid* g) {
-  QStringList cells;
-  for (int r = 0; r < g->RowCount(); ++r)
-    for (int c = 0; c < g->ColCount(); ++c) cells << g->Cell(c, r);
-  return cells;
-}
 QString Report(Program& p) {
   p.form1.Copy1->trigger();
   return ClipboardText();

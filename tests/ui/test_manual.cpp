@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -230,6 +231,11 @@ Shown Use() {
       },
       // More files on the command line than there are series.
       [&](Program& p) { p.form1.OpenFiles({path("old.ovt"), path("old.ovt"), "c.ovt"}); },
+      // A paste too long for a cell.
+      [](Program& p) {
+        QGuiApplication::clipboard()->setText(QString(kMaxCellLength + 1, u'1'));
+        QTest::keyClick(p.form1.StringGrid1->Editor(), Qt::Key_V, Qt::ControlModifier);
+      },
       // The graph window lost, the version, the help file missing and unreadable.
       [](Program& p) {
         p.form2.hide();
@@ -282,7 +288,7 @@ class TestManual : public QObject {
          {"正しい数字ではありません\n\n  Data No. 3 の x", "浮動小数点数のオーバーフロー.",
           "不正な浮動小数点数演算命令.", "保存できない文字があります\n\n系列２ Data No. 3 の x",
           "不正なファイル名です.", "無効/非表示ウィンドウにはフォーカスを設定できません.",
-          "指定されたファイルは読めません"})
+          "指定されたファイルは読めません", "セルの文字が長すぎます\n\nセルは 1048576 文字までです"})
       QVERIFY2(shown_.messages.contains(QString::fromUtf8(expected)), expected);
     QVERIFY(shown_.labels.contains(QStringLiteral("c =   1.00000")));
   }
