@@ -135,8 +135,8 @@ const Canvas::Face& Canvas::CurrentFace() {
   for (const Face& face : faces_)
     if (face.points == points_) return face;
   QFont font = GraphFont(FontPixels());
-  const int ascent = QFontMetrics(font).ascent();
-  faces_.push_back(Face{points_, font, ascent});
+  const QFontMetrics metrics(font);
+  faces_.push_back(Face{points_, font, metrics.ascent(), metrics.ascent() + metrics.descent()});
   return faces_.back();
 }
 
@@ -150,6 +150,11 @@ void Canvas::TextOut(int x, int y, const QString& text) {
   painter.drawText(QPoint(x, y + face.ascent), text);
   painter.end();
   Changed();
+}
+
+QSize Canvas::TextCell(const QString& text) {
+  const Face& face = CurrentFace();
+  return QSize(QFontMetrics(face.font).horizontalAdvance(text), face.height);
 }
 
 }  // namespace orvelt
