@@ -1,4 +1,5 @@
-// The whole graph from a full grid: 20 + 20 points, the curve and both bands.
+// The whole graph from a full grid: 20 + 20 points, the curve and both bands, through the origin
+// (argument 0) or framed on the data (1).
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -21,13 +22,19 @@ void BM_DrawGraph(benchmark::State& state) {
   QImage image(321, 450, QImage::Format_RGB32);
   orvelt::Canvas canvas(image);
   orvelt::BlankGraphPicture(canvas);
+  const auto view = state.range(0) ? orvelt::GraphView::FitData : orvelt::GraphView::ThroughOrigin;
   for (auto _ : state) {
-    orvelt::DrawGraph(canvas, sums.XMax, sums.XMin, sums.YMax, sums.YMin, sources);
+    orvelt::DrawGraph(canvas, sums.XMax, sums.XMin, sums.YMax, sums.YMin, sources, view);
     canvas.SetBrushColor(Qt::white);
     benchmark::DoNotOptimize(image.constBits());
   }
 }
-BENCHMARK(BM_DrawGraph)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DrawGraph)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -290,4 +290,9 @@ QImage Canvas::Render(double ratio) const {
   return picture;
 }
 
+QSize Canvas::TextCell(const QString& text) const {
+  const QFontMetrics metrics(FaceOf(points_, 1.0).font);
+  return QSize(metrics.horizontalAdvance(text), metrics.height());
+}
+
 }  // namespace orvelt

@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -56,6 +57,8 @@ class Canvas {
   // Black glyphs on the cell x .. x + advance - 1, y .. y + ascent + descent - 1, which is first
   // filled with the brush colour. Needs a QGuiApplication.
   void TextOut(int x, int y, const QString& text);
+  // The cell TextOut fills for `text` at the current size: advance wide, ascent + descent high.
+  QSize TextCell(const QString& text) const;
 
   // Called once after every drawing, so that a view of the picture can repaint.
   void SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }

@@ -1,14 +1,19 @@
 #include "graph/drawgraph.h"
 
+#include <QRect>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/number.h"
 
 namespace orvelt {
 
 namespace {
+
+constexpr int kFramePoints = 9;  // the frame's texts
 
 const QColor kBlack(0, 0, 0), kWhite(255, 255, 255), kGrey(128, 128, 128), kRed(255, 0, 0),
     kGreen(0, 128, 0), kBlue(0, 0, 255);
@@ -44,17 +49,39 @@ void Widen(float& hi, float& lo) {
   }
 }
 
+// A tenth of the span beyond each end, the same on both sides.
+void FrameOnData(float& hi, float& lo) {
+  Ext margin = (Ext{hi} - lo) / 10;
+  if (hi == lo) {
+    if (hi == 0) {
+      hi = 0.5f;
+      lo = -0.5f;
+      return;
+    }
+    margin = std::fabs(Ext{hi}) / 10;
+  }
+  hi = Single(hi + margin);
+  lo = Single(lo - margin);
+}
+
 QString Text(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-void DrawFrame(Canvas& canvas, const PlotRange& range) {
+// Over the data alone a range may leave 0 out; an axis is drawn only where 0 lies inside the
+// square, and then off its outline. The numbers of that view go on last.
+void DrawFrame(Canvas& canvas, const PlotRange& range, GraphView view) {
   const int W = range.W;
   canvas.SetPenColor(kBlack);
   canvas.Rectangle(0, 0, W, W);
 
   const int axisRow = range.Row(0), axisColumn = range.Column(0);
   canvas.SetPenColor(kGrey);
+  if (view == GraphView::FitData) {
+    if (axisRow >= 1 && axisRow <= W - 2) canvas.Polyline(1, axisRow, W - 1, axisRow);
+    if (axisColumn >= 1 && axisColumn <= W - 2) canvas.Polyline(axisColumn, 1, axisColumn, W - 1);
+    return;
+  }
   canvas.Polyline(0, axisRow, W, axisRow);
   canvas.Polyline(axisColumn, 0, axisColumn, W);
 
@@ -62,6 +89,16 @@ void DrawFrame(Canvas& canvas, const PlotRange& range) {
   const std::string right = FormatNumber(range.R, 4, 2);
   canvas.TextOut(W - 7 * static_cast<int>(right.size()) + 5, axisRow + 1, Text(right));
   canvas.TextOut(axisColumn + 5, 1, Text(FormatNumber(range.T, 4, 2)));
+}
+
+// The curve and the bands are sampled out to the square's edge columns; the outline of the data
+// view is drawn again over their ends, so that it stays whole.
+void StrokeOutline(Canvas& canvas, int W) {
+  canvas.SetPenColor(kBlack);
+  canvas.Polyline(0, 0, W, 0);
+  canvas.Polyline(0, W - 1, W, W - 1);
+  canvas.Polyline(0, 0, 0, W);
+  canvas.Polyline(W - 1, 0, W - 1, W);
 }
 
 void DrawMarker(Canvas& canvas, const PlotRange& range, float x, float y) {
@@ -185,6 +222,60 @@ PlotRange DerivePlotRange(float XMax, float XMin, float YMax, float YMin, int W)
   return range;
 }
 
+PlotRange DeriveDataRange(float XMax, float XMin, float YMax, float YMin, int W) {
+  PlotRange range;
+  range.W = W;
+  range.R = XMax;
+  range.L = XMin;
+  range.T = YMax;
+  range.B = YMin;
+  FrameOnData(range.R, range.L);
+  FrameOnData(range.T, range.B);
+  range.sx = Single((Ext{range.R} - range.L) / W);
+  range.sy = Single((Ext{range.T} - range.B) / W);
+  return range;
+}
+
+int EndDecimals(float lo, float hi) {
+  // Told apart by value: "-0.00" and "0.00" are the same number.
+  auto shown = [](float v, int d) { return ParseNumber(FormatNumber(v, 4, d)).value; };
+  int d = 2;
+  while (d < 5 && shown(lo, d) == shown(hi, d)) ++d;
+  return d;
+}
+
+// The y ends down the left edge, the x ends along the bottom edge, the left one after the bottom y
+// end: there they lie in the tenth beyond the data, which holds no point. A text that does not fit
+// where it belongs goes up a line at a time until it clears the ones before it.
+std::vector<PlacedText> EndNumbers(Canvas& canvas, const PlotRange& range) {
+  constexpr int kInset = 2, kGap = 12;
+  const int W = range.W;
+  canvas.SetFontSize(kFramePoints);
+  const int lastLine = W - kInset - canvas.TextCell(QStringLiteral("0")).height();
+  std::vector<PlacedText> placed;
+  // At (x, y), or ending left of x when it goes from the right.
+  auto place = [&](float value, int decimals, int x, int y, bool fromRight = false) {
+    const QString text = Text(FormatNumber(value, 4, decimals));
+    const QSize size = canvas.TextCell(text);
+    if (fromRight) x -= size.width();
+    QRect cell(std::max(kInset, std::min(x, W - kInset - size.width())), y, size.width(),
+               size.height());
+    auto clashes = [&] {
+      for (const PlacedText& other : placed)
+        if (other.cell.adjusted(-2, -1, 2, 1).intersects(cell)) return true;
+      return false;
+    };
+    while (clashes()) cell.translate(0, -(size.height() + 1));
+    placed.push_back({text, cell});
+  };
+  const int dx = EndDecimals(range.L, range.R), dy = EndDecimals(range.B, range.T);
+  place(range.T, dy, kInset, kInset);
+  place(range.B, dy, kInset, lastLine);
+  place(range.L, dx, placed.back().cell.right() + 1 + kGap, lastLine);
+  place(range.R, dx, W - kInset, lastLine, true);
+  return placed;
+}
+
 void BlankGraphPicture(Canvas& canvas) {
   const int W = canvas.Width();
   canvas.SetPenColor(kBlack);
@@ -194,17 +285,31 @@ void BlankGraphPicture(Canvas& canvas) {
 }
 
 void DrawGraph(Canvas& canvas, float XMax, float XMin, float YMax, float YMin,
-               const GraphSources& sources) {
-  canvas.SetFontSize(9);
-  const PlotRange range = DerivePlotRange(XMax, XMin, YMax, YMin, canvas.Width());
-  DrawFrame(canvas, range);
+               const GraphSources& sources, GraphView view) {
+  canvas.SetFontSize(kFramePoints);
+  const bool onData = view == GraphView::FitData;
+  const PlotRange range = onData ? DeriveDataRange(XMax, XMin, YMax, YMin, canvas.Width())
+                                 : DerivePlotRange(XMax, XMin, YMax, YMin, canvas.Width());
+  DrawFrame(canvas, range, view);
   DrawPoints(canvas, range, sources);
   const DataStore& store = sources.store;
   const Curve curve = CurveOf(sources.model, store.CoefA, store.CoefB, store.CoefC);
   canvas.SetPenColor(kBlack);
   DrawCurvePass(canvas, range, curve, 0);
   DrawBands(canvas, range, curve, sources);
+  if (onData) {
+    // The numbers go over everything, so that they stay whole; the outline first, where the
+    // curve and the bands may have reached it.
+    StrokeOutline(canvas, range.W);
+    canvas.SetBrushColor(kWhite);
+    for (const PlacedText& number : EndNumbers(canvas, range))
+      canvas.TextOut(number.cell.x(), number.cell.y(), number.text);
+  }
   DrawFormulaBlock(canvas, sources.model, sources.labels);
+}
+
+void DrawGraph(Canvas& canvas, const GraphScene& scene, GraphView view) {
+  DrawGraph(canvas, scene.XMax, scene.XMin, scene.YMax, scene.YMin, scene.Sources(), view);
 }
 
 }  // namespace orvelt

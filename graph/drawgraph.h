@@ -2,6 +2,10 @@
 // The graph: frame, axes, points, fitted curve, deviation bands and the formula block under the
 // plot square.
 
+#include <QRect>
+#include <QString>
+#include <vector>
+
 #include "core/datastore.h"
 #include "core/fit.h"
 #include "graph/canvas.h"
@@ -23,6 +27,26 @@ struct PlotRange {
 // 32-bit value. Needs XMax and XMin not both 0.
 PlotRange DerivePlotRange(float XMax, float XMin, float YMax, float YMin, int W);
 
+// How the plot square frames the data: with the origin inside, or on the data alone.
+enum class GraphView { ThroughOrigin, FitData };
+
+// The frame on the data alone: each range gains a tenth of its span beyond both ends; a range of
+// one value a tenth of its magnitude, or half a unit around 0. Stored as 32-bit values.
+PlotRange DeriveDataRange(float XMax, float XMin, float YMax, float YMin, int W);
+
+// The decimals that tell the two ends of an axis apart in the frame's numbers: 2, or more up to 5.
+int EndDecimals(float lo, float hi);
+
+// A text of the frame and the cell it fills.
+struct PlacedText {
+  QString text;
+  QRect cell;
+};
+
+// The data view's numbers in the order drawn, the top, bottom, left and right ends, at the frame's
+// text size: inside the plot square clear of its outline and of each other.
+std::vector<PlacedText> EndNumbers(Canvas& canvas, const PlotRange& range);
+
 // What the graph reads besides the ranges: the store, the selectors and the window's texts.
 struct GraphSources {
   const DataStore& store;
@@ -33,12 +57,27 @@ struct GraphSources {
   const ResultLabels& labels;  // Label2 to Label6
 };
 
+// Everything a graph is drawn from, kept whole so that it can be drawn again in another view.
+struct GraphScene {
+  DataStore store;
+  FitModel model = FitModel::Linear;
+  int bandMultiple = 0;
+  bool plotSeries2 = false;
+  GridCells grid2{};
+  ResultLabels labels;
+  float XMax = 0, XMin = 0, YMax = 0, YMin = 0;
+
+  GraphSources Sources() const { return {store, model, bandMultiple, plotSeries2, grid2, labels}; }
+};
+
 // The picture as the results reset leaves it: black outline of the plot square on white, white
 // below, pen black, brush white.
 void BlankGraphPicture(Canvas& canvas);
 
-// Draws the whole graph over a blanked picture; the brush must be white. Reports no failure.
+// Draws the whole graph in `view` over a blanked picture; the brush must be white. Reports no
+// failure.
 void DrawGraph(Canvas& canvas, float XMax, float XMin, float YMax, float YMin,
-               const GraphSources& sources);
+               const GraphSources& sources, GraphView view = GraphView::ThroughOrigin);
+void DrawGraph(Canvas& canvas, const GraphScene& scene, GraphView view);
 
 }  // namespace orvelt

@@ -59,6 +59,7 @@ TForm2::TForm2(QWidget* parent)
   Image1->setGeometry(16, 16, 321, 321);
 
   FormCreate();
+  Views = new orvelt::GraphViews(canvas_, this);
 }
 
 void TForm2::FormCreate() {

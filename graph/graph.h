@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "graph/canvas.h"
+#include "graph/views.h"
 
 namespace orvelt {
 
@@ -39,6 +40,8 @@ class TForm2 : public QWidget {
 
   QFrame* Bevel1;
   orvelt::PictureView* Image1;
+  // The views of the picture, and what draws on it after its creation.
+  orvelt::GraphViews* Views;
 
   // The picture's drawing surface; its pen, brush and font stay set between commands.
   orvelt::Canvas& Canvas() { return canvas_; }

@@ -323,7 +323,7 @@ void TForm1::ResetResults() {
   Edit2->clear();
   GroupBox2->setEnabled(false);
   Button2->setEnabled(false);
-  if (Form2) BlankGraphPicture(Form2->Canvas());
+  if (Form2) Form2->Views->Blank();
   ResetCoefficients(store_);
 }
 
@@ -357,9 +357,8 @@ void TForm1::Button1Click() {
   }
   if (Form2) {
     const FitSums& s = outcome.sums;
-    DrawGraph(Form2->Canvas(), s.XMax, s.XMin, s.YMax, s.YMin,
-              GraphSources{store_, Model(), RadioGroup2->ItemIndex(), input.plotSeries2,
-                           input.grid2, labels});
+    Form2->Views->Show(GraphScene{store_, Model(), RadioGroup2->ItemIndex(), input.plotSeries2,
+                                  input.grid2, labels, s.XMax, s.XMin, s.YMax, s.YMin});
   }
   GroupBox2->setEnabled(true);
   Button2->setEnabled(true);

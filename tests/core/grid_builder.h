@@ -3,6 +3,8 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/datastore.h"
 
@@ -34,3 +36,28 @@ inline orvelt::GridInput Grids(std::initializer_list<Row1> series1,
   input.plotSeries2 = plotSeries2;
   return input;
 }
+
+// Series 1 from (x, y) texts, in rows 1, 2, ...
+inline orvelt::GridInput Pairs(const std::vector<std::pair<std::string, std::string>>& pairs) {
+  orvelt::GridInput input;
+  int r = 0;
+  for (const auto& [x, y] : pairs) {
+    ++r;
+    input.grid1[1][r] = x;
+    input.grid1[2][r] = y;
+  }
+  return input;
+}
+
+// x from `first` on, one a row, against the y texts.
+inline orvelt::GridInput Years(int first, const std::vector<std::string>& ys) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const std::string& y : ys) pairs.emplace_back(std::to_string(first++), y);
+  return Pairs(pairs);
+}
+
+// Annual mean CO2 at Mauna Loa in ppm, 2001 to 2020.
+inline const std::vector<std::string> kCarbonDioxide = {
+    "371.32", "373.45", "375.98", "377.70", "379.98", "382.09", "384.02",
+    "385.83", "387.64", "390.10", "391.85", "394.06", "396.74", "398.81",
+    "401.01", "404.41", "406.76", "408.72", "411.65", "414.21"};

@@ -29,31 +29,6 @@ QStringList Texts(const ResultLabels& l) {
 
 const QStringList kBare = Texts(ResultLabels{});
 
-// Series 1 from (x, y) texts, in rows 1, 2, ...
-GridInput Pairs(const std::vector<std::pair<std::string, std::string>>& pairs) {
-  GridInput input;
-  int r = 0;
-  for (const auto& [x, y] : pairs) {
-    ++r;
-    input.grid1[1][r] = x;
-    input.grid1[2][r] = y;
-  }
-  return input;
-}
-
-// x from `first` on, one a row, against the y texts.
-GridInput Years(int first, const std::vector<std::string>& ys) {
-  std::vector<std::pair<std::string, std::string>> pairs;
-  for (const std::string& y : ys) pairs.emplace_back(std::to_string(first++), y);
-  return Pairs(pairs);
-}
-
-// Annual mean CO2 at Mauna Loa in ppm, 2001 to 2020.
-const std::vector<std::string> kCarbonDioxide = {"371.32", "373.45", "375.98", "377.70", "379.98",
-                                                 "382.09", "384.02", "385.83", "387.64", "390.10",
-                                                 "391.85", "394.06", "396.74", "398.81", "401.01",
-                                                 "404.41", "406.76", "408.72", "411.65", "414.21"};
-
 const char* const kTooFew1 = "データ数が足りません\n\n１組以上のデータが必要です";
 const char* const kTooFew2 = "データ数が足りません\n\n２組以上のデータが必要です";
 const char* const kOnlyZero = "ｘ の値が ０ のみです\n\n計算できません";

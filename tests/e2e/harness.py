@@ -506,6 +506,23 @@ class Session:
         wait_for(lambda: (self.geometry(wid).x, self.geometry(wid).y) == (x, y), timeout,
                  f"window {wid} at {x},{y}")
 
+    def popups(self, pid):
+        """Places of the mapped pop-up windows (menus, tooltips) of process ``pid``: the windows
+        that bypass the window manager, bottom to top."""
+        from Xlib import X
+        pid_atom = self._xdisplay.intern_atom("_NET_WM_PID")
+        found = []
+        for w in self._xdisplay.screen().root.query_tree().children:
+            try:
+                attributes = w.get_attributes()
+                owner = w.get_full_property(pid_atom, X.AnyPropertyType)
+                if (attributes.map_state == X.IsViewable and attributes.override_redirect
+                        and owner and owner.value[0] == pid):
+                    found.append(self.geometry(w.id))
+            except Exception:  # a window that went away while we looked
+                continue
+        return found
+
     def stacking(self):
         """Ids of the top-level windows from the bottom of the stack to the top."""
         return [w.id for w in self._xdisplay.screen().root.query_tree().children]

@@ -102,6 +102,12 @@ def read_bytes(path):
 
 BARE_LABELS = {"a": "a =", "b": "b =", "c": "c =", "n": "data :", "s": "標準偏差 ="}
 
+# Annual mean CO2 at Mauna Loa, 2001 to 2020: data far from 0, as people type them.
+CO2_PPM = ["371.32", "373.45", "375.98", "377.70", "379.98", "382.09", "384.02", "385.83",
+           "387.64", "390.10", "391.85", "394.06", "396.74", "398.81", "401.01", "404.41",
+           "406.76", "408.72", "411.65", "414.21"]
+CO2_ROWS = {r: (str(2000 + r), y, "") for r, y in enumerate(CO2_PPM, 1)}
+
 
 # ---- the common part of every test ---------------------------------------------------------
 
@@ -347,12 +353,7 @@ class TextReport(ProgramTestCase):
         self.check(2, rows, by_click=True)
 
     def test_carbon_dioxide_by_year(self):
-        # Annual mean CO2 at Mauna Loa, 2001 to 2020: data far from 0, as people type them.
-        ppm = ["371.32", "373.45", "375.98", "377.70", "379.98", "382.09", "384.02", "385.83",
-               "387.64", "390.10", "391.85", "394.06", "396.74", "398.81", "401.01", "404.41",
-               "406.76", "408.72", "411.65", "414.21"]
-        rows = {r: (str(2000 + r), y, "") for r, y in enumerate(ppm, 1)}
-        labels = self.check(2, rows, by_click=True)
+        labels = self.check(2, CO2_ROWS, by_click=True)
         self.assertEqual([labels[n] for n in "abcs"],
                          ["a =   0.02068", "b = -80.92440", "c =79509.71875",
                           "標準偏差 =   0.35654"])
@@ -509,10 +510,11 @@ class Expected:
         for x, y in ((c - 1, r - 1), (c, r - 1), (c - 1, r), (c, r)):
             self.put(x, y, brush)
 
-    def text(self, x, y, text, pixels):
-        """A text cell whose glyphs are not predicted: a generous box of black or white."""
+    def text(self, x, y, text, pixels, slack=0):
+        """A text cell whose glyphs are not predicted: a generous box of black or white, reaching
+        `slack` more columns to the left where the start is known only roughly."""
         width = sum(pixels if ord(ch) > 0x2000 else (pixels * 2) // 3 + 1 for ch in text) + 2
-        box = (x - 1, y, x + width, y + pixels + 3)
+        box = (x - 1 - slack, y, x + width, y + pixels + 3)
         for yy in range(box[1], min(box[3], self.H)):
             for xx in range(max(box[0], 0), min(box[2], self.W)):
                 self.allowed[yy][xx] = self.allowed[yy][xx] | {WHITE, BLACK}
@@ -570,6 +572,35 @@ class PlotRange:
         return self.W - round_even(ext(ext(Fraction(y) - self.B) / self.sy))
 
 
+class DataRange(PlotRange):
+    """The frame on the data alone: a tenth of the span beyond both ends of each range."""
+
+    @staticmethod
+    def widen(hi, lo, equal_rule):
+        if hi == lo:
+            if hi == 0:
+                return Fraction(1, 2), Fraction(-1, 2)
+            margin = ext(abs(hi) / 10)
+        else:
+            margin = ext(ext(hi - lo) / 10)
+        return f32(ext(hi + margin)), f32(ext(lo - margin))
+
+
+def end_decimals(lo, hi):
+    """2, or as many more decimals (up to 5) as it takes for the two ends to read apart."""
+    d = 2
+    while d < 5 and parse_cell(number_text(lo, 4, d)) == parse_cell(number_text(hi, 4, d)):
+        d += 1
+    return d
+
+
+def end_texts(rng):
+    """The data frame's numbers: top, bottom, left and right ends."""
+    dy, dx = end_decimals(rng.B, rng.T), end_decimals(rng.L, rng.R)
+    return [number_text(rng.T, 4, dy), number_text(rng.B, 4, dy), number_text(rng.L, 4, dx),
+            number_text(rng.R, 4, dx)]
+
+
 def curve_pass(expected, rng, qa, qb, qc, offset, colour):
     """One pass of the curve: a sample per pixel column, runs broken where it leaves [B, T]."""
     pen_up, pos = True, None
@@ -598,8 +629,9 @@ FORMULA_BLOCK = [
 GREEN = (0, 128, 0)
 
 
-def expected_graph(kind, rows1, rows2, plot2, band, labels, coef):
-    """The picture after a fit: frame, axes, labels, points, curve, bands, formula block."""
+def expected_graph(kind, rows1, rows2, plot2, band, labels, coef, on_data=False):
+    """The picture after a fit: frame, axes, labels, points, curve, bands, formula block; framed
+    through the origin, or on the data with its numbers over everything in the square."""
     complete1 = [(parse_cell(x), parse_cell(y), omit) for x, y, omit in rows1.values() if x and y]
     complete2 = {r: (parse_cell(x), parse_cell(y)) for r, (x, y) in rows2.items() if x and y}
     xs = [x for x, _, _ in complete1]
@@ -609,15 +641,22 @@ def expected_graph(kind, rows1, rows2, plot2, band, labels, coef):
         slots = [complete2.get(r, (0, 0)) for r in range(1, 21)]
         xs += [x for x, _ in slots]
         ys += [y for _, y in slots]
-    rng = PlotRange(max(xs), min(xs), max(ys), min(ys))
+    rng = (DataRange if on_data else PlotRange)(max(xs), min(xs), max(ys), min(ys))
     e = Expected.blank()
     c0, r0 = rng.column(0), rng.row(0)
-    e.line(0, r0, rng.W, r0, GREY)
-    e.line(c0, 0, c0, rng.W, GREY)
-    right, top = number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)
-    e.text(c0 - 8, r0 + 1, "0", 12)
-    e.text(rng.W - 7 * len(right) + 5, r0 + 1, right, 12)
-    e.text(c0 + 5, 1, top, 12)
+    if not on_data:
+        e.line(0, r0, rng.W, r0, GREY)
+        e.line(c0, 0, c0, rng.W, GREY)
+        right, top = number_text(rng.R, 4, 2), number_text(rng.T, 4, 2)
+        e.text(c0 - 8, r0 + 1, "0", 12)
+        e.text(rng.W - 7 * len(right) + 5, r0 + 1, right, 12)
+        e.text(c0 + 5, 1, top, 12)
+    else:
+        # Axes only where 0 lies inside the square, off its outline.
+        if 1 <= r0 <= rng.W - 2:
+            e.line(1, r0, rng.W - 1, r0, GREY)
+        if 1 <= c0 <= rng.W - 2:
+            e.line(c0, 1, c0, rng.W - 1, GREY)
     for x, y, omit in complete1:
         e.marker(rng.column(f32(x)), rng.row(f32(y)), RED, WHITE if omit else RED)
     if plot2:
@@ -633,6 +672,17 @@ def expected_graph(kind, rows1, rows2, plot2, band, labels, coef):
     if d:
         curve_pass(e, rng, qa, qb, qc, -d, BLUE)
         curve_pass(e, rng, qa, qb, qc, d, BLUE)
+    if on_data:
+        # The outline again over the ends of the curve and bands, then the four numbers: the y
+        # ends down the left edge, the x ends along the bottom edge, the left one after the
+        # bottom y end. Their widths are known only roughly here (digits at most 7 pixels).
+        e.rectangle(0, 0, rng.W, rng.W, BLACK)
+        top, bottom, left, right = end_texts(rng)
+        last = rng.W - 2 - 15
+        e.text(2, 2, top, 12)
+        e.text(2, last, bottom, 12)
+        e.text(2 + 7 * len(bottom) + 12, last, left, 12, slack=3 * len(bottom))
+        e.text(rng.W - 2 - 7 * len(right), last, right, 12)
     for item in FORMULA_BLOCK[kind]:
         if len(item) == 4:
             text, x, y, pixels = item
@@ -725,6 +775,78 @@ class GraphPicture(ProgramTestCase):
         self.assertEqual(number_text(rng.T, 4, 2), "6.60")
         self.assertAlmostEqual(float(rng.B), -0.66, places=6)
         self.check_picture(expected, rng)
+
+
+class GraphFrames(ProgramTestCase):
+    """The graph framed on the data, chosen with a right click in the graph window and copied
+    through the menu; F and the Menu key in the window."""
+
+    def glyphs_in_boxes(self, picture, texts):
+        px = picture.load()
+        for text, x, y, pixels, box in texts:
+            black = [xx for yy in range(y + 2, y + pixels - 2)
+                     for xx in range(max(box[0], 0), min(box[2], 321)) if px[xx, yy] == BLACK]
+            self.assertTrue(black, f"no glyph of {text!r} near {x},{y}")
+
+    def test_carbon_dioxide_framed_on_the_data_and_back(self):
+        block = "".join(f"{x}\t{y}\r\n" for x, y, _ in CO2_ROWS.values())
+        self.s.set_clipboard_text(block.encode("utf-8"))
+        self.s.key("ctrl+v")
+        self.choose_kind_from_grid(2)
+        self.s.key("Tab")
+        wait_for(lambda: (n := self.focused_node()) and n.name == "なし",
+                 what="the focus on the band group")
+        self.s.key("Down")
+        wait_for(lambda: self.checked_kind("偏差のグラフ") == [1], what="band ±1s chosen")
+        self.click_compute()
+        self.wait_computed()
+
+        labels, coef = result_labels(2, [(x, y) for x, y, _ in CO2_ROWS.values()])
+        self.assertEqual(labels["s"], "標準偏差 =   0.35654")
+        origin, _ = expected_graph(2, CO2_ROWS, {}, False, 1, labels, coef)
+        data, rng = expected_graph(2, CO2_ROWS, {}, False, 1, labels, coef, on_data=True)
+        self.assertEqual(end_texts(rng), ["418.50", "367.03", "1999.10", "2021.90"])
+
+        # The menu opens where the picture is clicked; its lower item frames the data.
+        g = self.s.geometry(self.graph)
+        at = (g.x + 16 + 200, g.y + 16 + 200)
+        self.s.click_screen(*at, button=3)
+        menu = wait_for(lambda: self.s.popups(self.app.pid), what="the context menu")[-1]
+        self.assertEqual((menu.x, menu.y), at)
+        self.s.click_screen(menu.x + menu.width // 2, menu.y + menu.height * 3 // 4)
+        wait_for(lambda: not self.s.popups(self.app.pid), what="the menu to close")
+
+        picture = self.copy_graph()
+        self.assertEqual(picture.size, (321, 450))
+        self.assertEqual(data.mismatches(picture), [])
+        px = picture.load()
+        outline = [(i, 0) for i in range(321)] + [(i, 320) for i in range(321)] + \
+            [(0, i) for i in range(321)] + [(320, i) for i in range(321)]
+        self.assertEqual([p for p in outline if px[p] != BLACK], [])
+        red = [(x, y) for y in range(321) for x in range(321) if px[x, y] == RED]
+        spread = (max(x for x, _ in red) - min(x for x, _ in red),
+                  max(y for _, y in red) - min(y for _, y in red))
+        self.assertTrue(spread[0] >= 250 and spread[1] >= 150, spread)
+        self.glyphs_in_boxes(picture, data.texts)
+        # The window shows the plot square of that picture.
+        shown = self.screen().crop((g.x + 16, g.y + 16, g.x + 16 + 321, g.y + 16 + 321))
+        self.assertEqual(list(shown.getdata()), list(picture.crop((0, 0, 321, 321)).getdata()))
+
+        # F in the graph window: back through the origin.
+        self.s.focus(self.graph)
+        self.s.key("f")
+        picture = self.copy_graph()
+        self.assertEqual(origin.mismatches(picture), [])
+        self.glyphs_in_boxes(picture, origin.texts)
+
+        # The Menu key opens the menu in the middle of the window; Escape closes it.
+        self.s.focus(self.graph)
+        self.s.key("Menu")
+        menu = wait_for(lambda: self.s.popups(self.app.pid), what="the menu by key")[-1]
+        self.assertLessEqual(abs(menu.x - (g.x + g.width // 2)), 1)
+        self.assertLessEqual(abs(menu.y - (g.y + g.height // 2)), 1)
+        self.s.key("Escape")
+        wait_for(lambda: not self.s.popups(self.app.pid), what="the menu to close")
 
 
 # ---- 4. saving and opening through the file dialogs ------------------------------------------

@@ -119,20 +119,52 @@ inline void ReferenceText(QImage& image, int x, int y, const QString& text, int 
   painter.drawText(QPoint(x, y + QFontMetrics(PictureFont(pixels)).ascent()), text);
 }
 
+// One text drawn by the canvas alone, on a picture wide enough that nothing of it is dropped.
+struct Alone {
+  Pixels ink;   // black glyph pixels
+  Pixels cell;  // everything the text coloured: its background cell and the glyphs
+};
+
+inline Alone TextAlone(int x, int y, int points, const QString& text) {
+  QImage image = Blank(640, 480, kMagenta);
+  orvelt::Canvas canvas(image);
+  canvas.SetBrushColor(Qt::white);
+  canvas.SetFontSize(points);
+  canvas.TextOut(x, y, text);
+  Alone alone{PixelsOf(image, kBlack), {}};
+  for (int row = 0; row < image.height(); ++row)
+    for (int column = 0; column < image.width(); ++column)
+      if (image.pixel(column, row) != kMagenta) alone.cell.insert({column, row});
+  return alone;
+}
+
+// The glyph pixels of the text that are missing from the picture, at most the first one named.
+inline QString Missing(const QImage& image, const Pixels& ink, const QString& text) {
+  for (const auto& [x, y] : ink) {
+    if (x >= image.width() || y >= image.height() ||
+        image.pixel(static_cast<int>(x), static_cast<int>(y)) != kBlack)
+      return QStringLiteral("\"%1\" lost its pixel (%2, %3)").arg(text).arg(x).arg(y);
+  }
+  return {};
+}
+
 // What DrawGraph gets from the compute command.
-struct Scene {
-  orvelt::DataStore store;
-  orvelt::GridCells grid2{};
-  orvelt::ResultLabels labels;
-  orvelt::FitModel model = orvelt::FitModel::Linear;
-  int band = 0;
-  bool series2 = false;
-  float XMax = 0, XMin = 0, YMax = 0, YMin = 0;
+struct Scene : orvelt::GraphScene {
   bool refused = false;
 
-  orvelt::GraphSources Sources() const { return {store, model, band, series2, grid2, labels}; }
   orvelt::PlotRange Range() const { return orvelt::DerivePlotRange(XMax, XMin, YMax, YMin, 321); }
 };
+
+// A scene without points whose curve stays far above any range, for the frame alone.
+inline Scene FrameOnly(float XMax, float XMin, float YMax, float YMin) {
+  Scene scene;
+  scene.store.CoefB = 1e6f;
+  scene.XMax = XMax;
+  scene.XMin = XMin;
+  scene.YMax = YMax;
+  scene.YMin = YMin;
+  return scene;
+}
 
 struct Row {
   const char* x;
@@ -140,26 +172,12 @@ struct Row {
   const char* omit = "";
 };
 
-// Grid texts through the compute command; series 2 is plotted when it has rows.
-inline Scene Compute(orvelt::FitModel model, std::initializer_list<Row> rows1,
-                     std::initializer_list<Row> rows2 = {}, int band = 0) {
-  orvelt::GridInput input;
-  int r = 1;
-  for (const Row& row : rows1) {
-    input.grid1[1][r] = row.x;
-    input.grid1[2][r] = row.y;
-    input.grid1[3][r++] = row.omit;
-  }
-  r = 1;
-  for (const Row& row : rows2) {
-    input.grid2[1][r] = row.x;
-    input.grid2[2][r++] = row.y;
-  }
-  input.plotSeries2 = rows2.size() > 0;
+// Grid texts through the compute command.
+inline Scene Compute(orvelt::FitModel model, const orvelt::GridInput& input, int band = 0) {
   Scene scene;
   scene.model = model;
-  scene.band = band;
-  scene.series2 = input.plotSeries2;
+  scene.bandMultiple = band;
+  scene.plotSeries2 = input.plotSeries2;
   scene.grid2 = input.grid2;
   const orvelt::ComputeOutcome outcome =
       orvelt::RunCompute(scene.store, input, model, scene.labels);
@@ -171,21 +189,42 @@ inline Scene Compute(orvelt::FitModel model, std::initializer_list<Row> rows1,
   return scene;
 }
 
+// Series 2 is plotted when it has rows.
+inline Scene Compute(orvelt::FitModel model, std::initializer_list<Row> rows1,
+                     std::initializer_list<Row> rows2 = {}, int band = 0) {
+  orvelt::GridInput input;
+  int r = 1;
+  for (const Row& row : rows1) {
+    input.grid1[1][r] = row.x;
+    input.grid1[2][r] = row.y;
+    input.grid1[3][r++] = row.omit;
+  }
+  r = 1;
+  for (const Row& row : rows2) {
+    // Built, then moved in: g++ 12 warns falsely (-Wrestrict) on assigning the pointer here.
+    input.grid2[1][r] = std::string(row.x);
+    input.grid2[2][r++] = std::string(row.y);
+  }
+  input.plotSeries2 = rows2.size() > 0;
+  return Compute(model, input, band);
+}
+
 // The graph picture after the results reset, on a canvas whose state the test can read.
 struct Drawing {
   QImage image = Blank(321, 450, kMagenta);
   orvelt::Canvas canvas{image};
 
   Drawing() { orvelt::BlankGraphPicture(canvas); }
-  const QImage& Draw(const Scene& scene) {
-    orvelt::DrawGraph(canvas, scene.XMax, scene.XMin, scene.YMax, scene.YMin, scene.Sources());
+  const QImage& Draw(const Scene& scene,
+                     orvelt::GraphView view = orvelt::GraphView::ThroughOrigin) {
+    orvelt::DrawGraph(canvas, scene, view);
     return image;
   }
 };
 
-inline QImage Draw(const Scene& scene) {
+inline QImage Draw(const Scene& scene, orvelt::GraphView view = orvelt::GraphView::ThroughOrigin) {
   Drawing drawing;
-  return drawing.Draw(scene);
+  return drawing.Draw(scene, view);
 }
 
 }  // namespace test

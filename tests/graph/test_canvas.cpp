@@ -247,6 +247,7 @@ class TestCanvas : public QObject {
       QCOMPARE(changes, 1);
 
       const QRect cell(4, 3, advance, cellHeight);
+      QCOMPARE(canvas.TextCell(text), cell.size());
       int glyph = 0, background = 0;
       for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {

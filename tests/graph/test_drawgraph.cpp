@@ -106,17 +106,6 @@ Pixels InnerOnly(const Pixels& pixels, const PlotRange& range) {
   return inner;
 }
 
-// A scene without points whose curve stays far above any range, for the frame alone.
-Scene FrameOnly(float XMax, float XMin, float YMax, float YMin) {
-  Scene scene;
-  scene.store.CoefB = 1e6f;
-  scene.XMax = XMax;
-  scene.XMin = XMin;
-  scene.YMax = YMax;
-  scene.YMin = YMin;
-  return scene;
-}
-
 // The 6 x 6 pixels around the marker of column c, row r.
 QStringList MarkerArea(const QImage& image, int c, int r) {
   return Picture(image, QRect(c - 3, r - 3, 6, 6));
@@ -298,7 +287,7 @@ class TestDrawGraph : public QObject {
     QVERIFY(PixelsOf(image, kGreen).empty());
     QCOMPARE(PixelsOf(image, kRed).size(), std::size_t{12 + 12 + 8});
 
-    scene.series2 = true;
+    scene.plotSeries2 = true;
     image = Draw(scene);
     QCOMPARE(MarkerArea(image, 56, 265), kFilledGreen);
     QCOMPARE(MarkerArea(image, 109, 225), kFilledGreen);  // (3, 5)
@@ -392,12 +381,12 @@ class TestDrawGraph : public QObject {
     // The offset is k times the shown deviation; where the deviation is shown it comes back from
     // the label text.
     float offset = 0;
-    if (scene.band != 0 && scene.store.UsedCount() > 2) {
+    if (scene.bandMultiple != 0 && scene.store.UsedCount() > 2) {
       const std::string prefix = "標準偏差 =";
       QVERIFY(scene.labels.stdDev.rfind(prefix, 0) == 0);
       const auto shown = orvelt::ParseNumber(scene.labels.stdDev.substr(prefix.size()));
       QVERIFY(shown.valid);
-      offset = static_cast<float>(scene.band * shown.value);
+      offset = static_cast<float>(scene.bandMultiple * shown.value);
     }
     if (d != 0 || offset == 0) QCOMPARE(offset, d);  // hand-worked where given; fuzzy on purpose
 

@@ -15,25 +15,6 @@ using namespace test;
 
 namespace {
 
-// One text drawn by the canvas alone, on a picture wide enough that nothing of it is dropped.
-struct Alone {
-  Pixels ink;   // black glyph pixels
-  Pixels cell;  // everything the text coloured: its background cell and the glyphs
-};
-
-Alone TextAlone(int x, int y, int points, const QString& text) {
-  QImage image = Blank(640, 480, kMagenta);
-  orvelt::Canvas canvas(image);
-  canvas.SetBrushColor(Qt::white);
-  canvas.SetFontSize(points);
-  canvas.TextOut(x, y, text);
-  Alone alone{PixelsOf(image, kBlack), {}};
-  for (int row = 0; row < image.height(); ++row)
-    for (int column = 0; column < image.width(); ++column)
-      if (image.pixel(column, row) != kMagenta) alone.cell.insert({column, row});
-  return alone;
-}
-
 std::int64_t Right(const Pixels& pixels) {
   std::int64_t right = INT64_MIN;
   for (const auto& p : pixels) right = std::max(right, p.first);
@@ -48,16 +29,6 @@ std::int64_t Top(const Pixels& pixels) {
   std::int64_t top = INT64_MAX;
   for (const auto& p : pixels) top = std::min(top, p.second);
   return top;
-}
-
-// The glyph pixels of the text that are missing from the picture, at most the first one named.
-QString Missing(const QImage& image, const Pixels& ink, const QString& text) {
-  for (const auto& [x, y] : ink) {
-    if (x >= image.width() || y >= image.height() ||
-        image.pixel(static_cast<int>(x), static_cast<int>(y)) != kBlack)
-      return QStringLiteral("\"%1\" lost its pixel (%2, %3)").arg(text).arg(x).arg(y);
-  }
-  return {};
 }
 
 // Whether some pixel of `a` is one of the eight neighbours of, or the same as, a pixel of `b`.

@@ -17,6 +17,7 @@
 #include "app/help.h"
 #include "graph/face.h"
 #include "graph/graph.h"
+#include "graph/views.h"
 #include "tests/ui/program.h"
 #include "ui/controls.h"
 #include "ui/datagrid.h"
@@ -405,6 +406,80 @@ class TestMain : public QObject {
     QVERIFY(p.PictureIsBlank());
     QCOMPARE(canvas.PenColor(), QColor(Qt::black));
     QCOMPARE(canvas.BrushColor(), QColor(Qt::white));
+  }
+
+  // A change of view draws the last computed graph again from what that compute read: later
+  // changes to the selectors, the cells or series 2 wait for the next compute. The copy is the
+  // view shown.
+  void viewChangeRedrawsTheLastCompute() {
+    auto enter = [](Program& p) {
+      p.Fill({{1, "2001", "371.32"}, {2, "2005", "379.98"}, {3, "2010", "390.10", "Omit"},
+              {4, "2015", "401.01"}, {5, "2020", "414.21"}});
+      p.Fill({{1, "2003", "377"}, {2, "2017", "405"}}, p.form1.StringGrid2);
+      p.form1.CheckBox1->setChecked(true);
+      p.form1.RadioGroup1->SetItemIndex(2);
+      p.form1.RadioGroup2->SetItemIndex(1);
+    };
+    Program p, fresh;
+    enter(p);
+    enter(fresh);
+    p.form1.Button1->click();
+    const QImage origin = p.form2.Picture();
+    fresh.form2.Views->SetView(GraphView::FitData);
+    fresh.form1.Button1->click();
+    const QImage data = fresh.form2.Picture();
+    QVERIFY(origin != data);
+
+    p.form1.RadioGroup1->SetItemIndex(0);
+    p.form1.RadioGroup2->SetItemIndex(3);
+    p.Fill({{2, "2005", "390"}, {6, "2030", "500"}});
+    p.Fill({{1, "1990", "300"}}, p.form1.StringGrid2);
+    p.desktop.answers = {true};
+    p.form1.E2->trigger();  // the last graph stays, its series-2 points too
+    QVERIFY(!p.form1.CheckBox1->isChecked());
+    QVERIFY(p.form2.Picture() == origin);
+
+    p.form2.Views->FitData->trigger();
+    QVERIFY(p.form2.Picture() == data);
+    p.form1.Copy2->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), data);
+    p.form2.Views->ThroughOrigin->trigger();
+    QVERIFY(p.form2.Picture() == origin);
+    QCOMPARE(p.desktop.boxes.size(), 1);  // the question before erasing series 2
+  }
+
+  // After a compute that stops, or after erasing series 1, the picture is blank and a change of
+  // view leaves it so; the next compute draws in the view chosen.
+  void viewChangeAfterAReset_data() {
+    QTest::addColumn<bool>("byErasing");
+    QTest::newRow("a compute that stops") << false;
+    QTest::newRow("series 1 erased") << true;
+  }
+  void viewChangeAfterAReset() {
+    QFETCH(bool, byErasing);
+    Program p;
+    p.Fill({{1, "1", "2"}, {2, "10", "20"}, {3, "5", "11"}});
+    p.form1.Button1->click();
+    QVERIFY(!p.PictureIsBlank());
+    if (byErasing) {
+      p.desktop.answers = {true};
+      p.form1.E1->trigger();
+    } else {
+      p.Fill({{4, "x", "1"}});
+      p.form1.Button1->click();
+    }
+    QVERIFY(p.PictureIsBlank());
+    p.form2.Views->FitData->trigger();
+    QVERIFY(p.PictureIsBlank());
+    p.form2.Views->ThroughOrigin->trigger();
+    p.form2.Views->FitData->trigger();
+    QVERIFY(p.PictureIsBlank());
+
+    p.Fill({{1, "1", "2"}, {2, "10", "20"}, {3, "5", "11"}, {4, "", ""}});
+    p.form1.Button1->click();
+    QVERIFY(!p.PictureIsBlank());
+    // Drawn on the data: the point (1, 2) a twelfth of the square from the left and the bottom.
+    QCOMPARE(p.form2.Picture().pixel(27, 294), qRgb(255, 0, 0));
   }
 
   void yCalculation_data() {

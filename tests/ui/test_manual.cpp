@@ -27,6 +27,7 @@
 #include "core/arith.h"
 #include "files/fileio.h"
 #include "files/seriesfile.h"
+#include "graph/views.h"
 #include "tests/ui/program.h"
 #include "ui/controls.h"
 
@@ -113,6 +114,7 @@ QStringList StandingCaptions(Program& p) {
   QStringList texts{p.form1.windowTitle(), p.form2.windowTitle(), kHelpTitle, kAppTitle};
   for (QAction* a : p.form1.MainMenu1->actions())
     if (a->menu()) AddMenu(a->menu(), texts);
+  for (QAction* a : p.form2.Views->Menu->actions()) texts << WithoutAccessKey(a->text());
   for (QAbstractButton* b : p.form1.findChildren<QAbstractButton*>()) texts << b->text();
   for (QGroupBox* g : p.form1.findChildren<QGroupBox*>()) texts << g->title();
   for (QLabel* l : p.form1.findChildren<QLabel*>()) texts << l->text();
@@ -328,6 +330,9 @@ class TestManual : public QObject {
     for (QAction* a : p.form1.MainMenu1->actions())
       if (a->menu()) AddMenu(a->menu(), items);
     QCOMPARE(items.size(), 24);
+    // And the graph window's context menu.
+    for (QAction* a : p.form2.Views->Menu->actions()) items << WithoutAccessKey(a->text());
+    QCOMPARE(items.size(), 26);
     QSet<QString> quoted;
     for (const Quote& q : Quotes(html_, "span", "ui", true)) quoted << Unescape(q.source).simplified();
     QStringList missing;

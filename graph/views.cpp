@@ -1,0 +1,78 @@
+#include "graph/views.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QWidget>
+
+namespace orvelt {
+
+GraphViews::GraphViews(Canvas& canvas, QWidget* window) : QObject(window), canvas_(canvas) {
+  Menu = new QMenu(window);
+  Menu->setObjectName(QStringLiteral("ViewMenu"));
+  auto* group = new QActionGroup(this);
+  auto item = [&](const char* name, const QString& caption, GraphView view) {
+    QAction* action = Menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setCheckable(true);
+    group->addAction(action);
+    connect(action, &QAction::triggered, this, [this, view] { SetView(view); });
+    return action;
+  };
+  ThroughOrigin = item("ThroughOrigin", QStringLiteral("原点を含める"), GraphView::ThroughOrigin);
+  FitData = item("FitData", QStringLiteral("データに合わせる"), GraphView::FitData);
+  ThroughOrigin->setChecked(true);
+  // The window's own children take neither keys nor menus: both reach the window.
+  window->installEventFilter(this);
+}
+
+GraphView GraphViews::View() const {
+  return view_;
+}
+
+void GraphViews::SetView(GraphView view) {
+  // A menu item has checked itself by the time it reports.
+  (view == GraphView::FitData ? FitData : ThroughOrigin)->setChecked(true);
+  if (view == view_) return;
+  view_ = view;
+  if (scene_) Draw();
+}
+
+void GraphViews::Show(const GraphScene& scene) {
+  scene_ = scene;
+  Draw();
+}
+
+void GraphViews::Blank() {
+  scene_.reset();
+  BlankGraphPicture(canvas_);
+}
+
+void GraphViews::Draw() {
+  // As the compute command draws it: on the picture the results reset leaves.
+  BlankGraphPicture(canvas_);
+  DrawGraph(canvas_, *scene_, View());
+}
+
+bool GraphViews::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ContextMenu) {
+    Menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto chords = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (key->key() == Qt::Key_F && !(key->modifiers() & chords)) {
+      // Held down, the key switches once.
+      if (!key->isAutoRepeat()) {
+        SetView(View() == GraphView::FitData ? GraphView::ThroughOrigin : GraphView::FitData);
+      }
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace orvelt

@@ -1,0 +1,48 @@
+#pragma once
+// The graph window's two views, and the last graph drawn in it, so that a change of view draws
+// that graph again without a new compute.
+
+#include <QObject>
+#include <optional>
+
+#include "graph/canvas.h"
+#include "graph/drawgraph.h"
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace orvelt {
+
+class GraphViews : public QObject {
+  Q_OBJECT
+
+ public:
+  // Offers the views on `window`'s context menu (right click, the Menu key) and its F key, and
+  // draws on `canvas`. Through the origin until changed.
+  GraphViews(Canvas& canvas, QWidget* window);
+
+  QMenu* Menu;
+  QAction *ThroughOrigin, *FitData;  // "原点を含める", "データに合わせる"; one of them checked
+
+  GraphView View() const;
+  // Takes effect at once: a picture that holds a graph is drawn again in the new view.
+  void SetView(GraphView view);
+  // A blank picture with the graph on it in the current view; the graph is kept for a change of
+  // view.
+  void Show(const GraphScene& scene);
+  // The results reset: a blank picture, and no graph to draw again.
+  void Blank();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Draw();
+
+  Canvas& canvas_;
+  GraphView view_ = GraphView::ThroughOrigin;
+  std::optional<GraphScene> scene_;
+};
+
+}  // namespace orvelt

@@ -1,0 +1,186 @@
+// The graph window's two views: its context menu and the F key switch them, the last graph is
+// drawn again at once in the new view, and the way back gives the picture through the origin bit
+// for bit.
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTest>
+
+#include "graph/graph.h"
+#include "graph/views.h"
+#include "tests/core/grid_builder.h"
+#include "tests/graph/picture_support.h"
+
+using orvelt::FitModel;
+using orvelt::GraphView;
+using namespace test;
+
+namespace {
+
+// The graph drawn on a picture of its own, as the compute command leaves it.
+QImage Expected(const Scene& scene, GraphView view) {
+  return Draw(scene, view);
+}
+
+QImage BlankPicture() {
+  Drawing drawing;
+  return drawing.image;
+}
+
+Scene Parabola() {
+  return Compute(FitModel::Quadratic, Years(2001, kCarbonDioxide), 2);
+}
+
+// Series 2, an omitted row and a band: everything the picture can hold.
+Scene LineWithSeries2() {
+  return Compute(FitModel::Linear,
+                 {{"11", "2.1"}, {"12", "3.9"}, {"13", "12", "Omit"}, {"14", "7.8"}},
+                 {{"11.5", "4"}, {"13.5", "6.5"}}, 1);
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(test::Scene)
+
+class TestViews : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void menu() {
+    TForm2 form;
+    orvelt::GraphViews& views = *form.Views;
+    const QList<QAction*> items = views.Menu->actions();
+    QCOMPARE(items, QList<QAction*>({views.ThroughOrigin, views.FitData}));
+    QCOMPARE(views.ThroughOrigin->text(), QStringLiteral("原点を含める"));
+    QCOMPARE(views.FitData->text(), QStringLiteral("データに合わせる"));
+    for (QAction* item : items) {
+      QVERIFY(item->isCheckable());
+      QVERIFY(item->actionGroup() && item->actionGroup()->isExclusive());
+    }
+    QVERIFY(views.ThroughOrigin->isChecked());
+    QVERIFY(!views.FitData->isChecked());
+    QCOMPARE(views.View(), GraphView::ThroughOrigin);
+  }
+
+  // A right click on the picture and the Menu key on the window open the menu where asked.
+  void contextMenu_data() {
+    QTest::addColumn<bool>("onPicture");
+    QTest::newRow("right click on the picture") << true;
+    QTest::newRow("Menu key in the window") << false;
+  }
+  void contextMenu() {
+    QFETCH(bool, onPicture);
+    TForm2 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QWidget* target = onPicture ? static_cast<QWidget*>(form.Image1) : &form;
+    const QPoint at(40, 60), global = target->mapToGlobal(at);
+    QContextMenuEvent event(onPicture ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard, at,
+                            global);
+    QApplication::sendEvent(target, &event);
+    QVERIFY(event.isAccepted());
+    QMenu* menu = form.Views->Menu;
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->geometry().topLeft(), global);
+    menu->hide();
+  }
+
+  // Each way of switching draws the shown graph again at once; the way back is bit for bit the
+  // picture through the origin.
+  void switching_data() {
+    QTest::addColumn<Scene>("scene");
+    QTest::addColumn<QString>("how");
+    for (const char* how : {"menu", "key", "call"}) {
+      QTest::addRow("parabola, %s", how) << Parabola() << QString::fromLatin1(how);
+      QTest::addRow("line with series 2, %s", how) << LineWithSeries2() << QString::fromLatin1(how);
+    }
+  }
+  void switching() {
+    QFETCH(Scene, scene);
+    QFETCH(QString, how);
+    QVERIFY(!scene.refused);
+    TForm2 form;
+    orvelt::GraphViews& views = *form.Views;
+    auto choose = [&](GraphView view) {
+      if (how == "menu") {
+        (view == GraphView::FitData ? views.FitData : views.ThroughOrigin)->trigger();
+      } else if (how == "key") {
+        QTest::keyClick(&form, Qt::Key_F);
+      } else {
+        views.SetView(view);
+      }
+    };
+    const QImage origin = Expected(scene, GraphView::ThroughOrigin),
+                 data = Expected(scene, GraphView::FitData);
+    QVERIFY(origin != data);
+    views.Show(scene);
+    QVERIFY(form.Picture() == origin);
+    choose(GraphView::FitData);
+    QCOMPARE(views.View(), GraphView::FitData);
+    QVERIFY(views.FitData->isChecked() && !views.ThroughOrigin->isChecked());
+    QVERIFY(form.Picture() == data);
+    choose(GraphView::ThroughOrigin);
+    QCOMPARE(views.View(), GraphView::ThroughOrigin);
+    QVERIFY(views.ThroughOrigin->isChecked() && !views.FitData->isChecked());
+    QVERIFY(form.Picture() == origin);
+  }
+
+  // The view holds for later graphs; the copy is the view shown, block included.
+  void laterGraphsAndTheCopy() {
+    TForm2 form;
+    form.Views->SetView(GraphView::FitData);
+    form.Views->Show(LineWithSeries2());
+    QVERIFY(form.Picture() == Expected(LineWithSeries2(), GraphView::FitData));
+    form.Views->Show(Parabola());
+    QVERIFY(form.Picture() == Expected(Parabola(), GraphView::FitData));
+    form.CopyPicture();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+             Expected(Parabola(), GraphView::FitData));
+  }
+
+  // After the results reset there is no graph: a change of view leaves the blank picture as it
+  // is, and the next graph comes in the chosen view.
+  void blankStaysBlank() {
+    TForm2 form;
+    orvelt::GraphViews& views = *form.Views;
+    views.Show(Parabola());
+    views.Blank();
+    QVERIFY(form.Picture() == BlankPicture());
+    QTest::keyClick(&form, Qt::Key_F);
+    QCOMPARE(views.View(), GraphView::FitData);
+    QVERIFY(form.Picture() == BlankPicture());
+    views.ThroughOrigin->trigger();
+    QVERIFY(form.Picture() == BlankPicture());
+    views.FitData->trigger();
+    views.Show(LineWithSeries2());
+    QVERIFY(form.Picture() == Expected(LineWithSeries2(), GraphView::FitData));
+  }
+
+  // Choosing the view shown, holding F down or pressing it with Ctrl or Alt draws nothing.
+  void nothingToDo() {
+    TForm2 form;
+    orvelt::GraphViews& views = *form.Views;
+    views.Show(Parabola());
+    orvelt::Canvas& canvas = form.Canvas();
+    canvas.SetBrushColor(Qt::green);
+    canvas.FillRect(100, 100, 101, 101);  // a mark that a drawing would erase
+    const QImage marked = form.Picture();
+    views.ThroughOrigin->trigger();
+    views.SetView(GraphView::ThroughOrigin);
+    QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(&form, Qt::Key_F, Qt::AltModifier);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier, QStringLiteral("f"), true);
+    QApplication::sendEvent(&form, &held);
+    QCOMPARE(views.View(), GraphView::ThroughOrigin);
+    QVERIFY(form.Picture() == marked);
+    QTest::keyClick(&form, Qt::Key_F, Qt::ShiftModifier);
+    QCOMPARE(views.View(), GraphView::FitData);
+    QVERIFY(form.Picture() == Expected(Parabola(), GraphView::FitData));
+  }
+};
+
+QTEST_MAIN(TestViews)
+#include "test_views.moc"
