@@ -11,6 +11,7 @@ import argparse
 import io
 import math
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -1645,7 +1646,7 @@ class Scaled(unittest.TestCase):
         # button or check box) as wide and high as at 100 % times the ratio, from the same place.
         inks = []
         for c1, c2 in zip(controls1, controls2):
-            e1, e2 = c1.extents, c2.extents
+            e1 = c1.extents
             x1, y1 = e1.x - frame1.extents.x, e1.y - frame1.extents.y
             h = e1.height
             if c1.role == "panel":
