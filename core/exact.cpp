@@ -1,8 +1,5 @@
 #include "core/exact.h"
 
-#include <mpfr.h>
-
-#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -12,69 +9,70 @@ namespace orvelt {
 
 namespace {
 
-// MPFR's exponent range set to float's for one rounding, and given back afterwards.
-class FloatExponentRange {
- public:
-  FloatExponentRange() : emin_(mpfr_get_emin()), emax_(mpfr_get_emax()) {
-    mpfr_set_emin(-148);  // 2^-149, the least subnormal, is 0.1b · 2^-148
-    mpfr_set_emax(128);
-  }
-  ~FloatExponentRange() {
-    mpfr_set_emin(emin_);
-    mpfr_set_emax(emax_);
-  }
-  FloatExponentRange(const FloatExponentRange&) = delete;
-  FloatExponentRange& operator=(const FloatExponentRange&) = delete;
-
- private:
-  mpfr_exp_t emin_, emax_;
-};
-
-}  // namespace
-
-mpq_class Exactly(float value) {
-  if (!std::isfinite(value)) throw std::invalid_argument("not a finite 32-bit value");
-  return mpq_class(static_cast<double>(value));
+long Bits(const mpz_class& v) {
+  return static_cast<long>(mpz_sizeinbase(v.get_mpz_t(), 2));
 }
 
-float NearestFloat(const mpq_class& q) {
-  float result;
-  bool overflow;
-  {
-    const FloatExponentRange range;
-    mpfr_t r;
-    mpfr_init2(r, 24);
-    const int ternary = mpfr_set_q(r, q.get_mpq_t(), MPFR_RNDN);
-    // Below 2^-126 float's spacing is fixed: round again to it, knowing which way the first went.
-    mpfr_subnormalize(r, ternary, MPFR_RNDN);
-    overflow = mpfr_inf_p(r) != 0;
-    result = mpfr_get_flt(r, MPFR_RNDN);
-    mpfr_clear(r);
-  }
-  if (overflow) throw CommandError(kOverflowText);
+// t · 2^e, the sticky half added when `inexact`, rounded to float. t has 26 or 27 bits: every
+// float and every halfway point between two floats is then a whole number of steps 2^e, so a
+// value strictly between t and t + 1 rounds as t + 1/2 does, and 2t + 1 is exact in a double.
+// The double is rounded once more, to float, by the hardware's round to nearest even; a double
+// beyond the float range gives infinity, one below 2^-1022 lies far under float's least half
+// step and gives a signed 0 either way.
+float Round(const mpz_class& t, bool inexact, long e, bool negative) {
+  const double twice = static_cast<double>(2 * t.get_ui() + (inexact ? 1 : 0));
+  const double value = std::ldexp(negative ? -twice : twice, static_cast<int>(e - 1));
+  const float result = static_cast<float>(value);
+  if (std::isinf(result)) throw CommandError(kOverflowText);
   return result;
 }
 
-float NearestFloatOfRoot(const mpq_class& q) {
-  if (sgn(q) < 0) throw CommandError(kInvalidOperationText);
-  if (sgn(q) == 0) return 0.0f;
-  // With n/d = q scaled by 4^k, t = ⌊√(n·4^k / d)⌋ is the root's integer part in steps of 2^-k.
-  // k makes t at least 2^25, so that every float and every halfway point between two floats is
-  // a whole number of steps: the root and t + 1/2 then round alike unless the root is t itself.
-  const mpz_class& n = q.get_num();
-  const mpz_class& d = q.get_den();
-  const long bits = static_cast<long>(mpz_sizeinbase(n.get_mpz_t(), 2)) -
-                    static_cast<long>(mpz_sizeinbase(d.get_mpz_t(), 2));
-  const unsigned long k = static_cast<unsigned long>(std::max(0L, (52 - bits) / 2 + 1));
-  mpz_class scaled = n, rest, t;
-  mpz_mul_2exp(scaled.get_mpz_t(), scaled.get_mpz_t(), 2 * k);
-  mpz_fdiv_qr(scaled.get_mpz_t(), rest.get_mpz_t(), scaled.get_mpz_t(), d.get_mpz_t());
-  mpz_sqrt(t.get_mpz_t(), scaled.get_mpz_t());
-  const bool exact = rest == 0 && t * t == scaled;
-  mpq_class root(2 * t + (exact ? 0 : 1));
-  mpz_mul_2exp(root.get_den_mpz_t(), root.get_den_mpz_t(), k + 1);
-  root.canonicalize();
-  return NearestFloat(root);
+long FloorHalf(long v) {
+  return v >= 0 ? v / 2 : -((-v + 1) / 2);
+}
+
+// Exponents far outside double's range only say "0" or "infinity"; held where ldexp still
+// tells them apart, and within int.
+long Clamp(long e) {
+  return e < -4000 ? -4000 : e > 4000 ? 4000 : e;
+}
+
+}  // namespace
+
+float NearestFloat(const mpz_class& n, const mpz_class& d, long e) {
+  if (sgn(d) <= 0) throw std::invalid_argument("the divisor must be positive");
+  if (sgn(n) == 0) return 0.0f;
+  // |n| / d lies in [2^(bits - 1), 2^(bits + 1)); scaled by 2^k its integer part t has 26 or 27
+  // bits.
+  const mpz_class magnitude = abs(n);
+  const long k = 26 - (Bits(magnitude) - Bits(d));
+  mpz_class num = magnitude, den = d, t, rest;
+  if (k >= 0) {
+    mpz_mul_2exp(num.get_mpz_t(), num.get_mpz_t(), static_cast<mp_bitcnt_t>(k));
+  } else {
+    mpz_mul_2exp(den.get_mpz_t(), den.get_mpz_t(), static_cast<mp_bitcnt_t>(-k));
+  }
+  mpz_fdiv_qr(t.get_mpz_t(), rest.get_mpz_t(), num.get_mpz_t(), den.get_mpz_t());
+  return Round(t, rest != 0, Clamp(e - k), sgn(n) < 0);
+}
+
+float NearestFloatOfRoot(const mpz_class& n, const mpz_class& d, long e) {
+  if (sgn(d) <= 0) throw std::invalid_argument("the divisor must be positive");
+  if (sgn(n) < 0) throw CommandError(kInvalidOperationText);
+  if (sgn(n) == 0) return 0.0f;
+  // n / d lies in [2^(bits - 1), 2^(bits + 1)); with k = ⌈(51 - bits) / 2⌉ scaled by 4^k it
+  // lies in [2^50, 2^53), and its root's integer part t has 26 or 27 bits.
+  const long k = FloorHalf(52 - (Bits(n) - Bits(d)));
+  mpz_class num = n, den = d, square, quotientRest, rootRest, t;
+  if (k >= 0) {
+    mpz_mul_2exp(num.get_mpz_t(), num.get_mpz_t(), static_cast<mp_bitcnt_t>(2 * k));
+  } else {
+    mpz_mul_2exp(den.get_mpz_t(), den.get_mpz_t(), static_cast<mp_bitcnt_t>(-2 * k));
+  }
+  mpz_fdiv_qr(square.get_mpz_t(), quotientRest.get_mpz_t(), num.get_mpz_t(), den.get_mpz_t());
+  // ⌊√⌊v⌋⌋ = ⌊√v⌋; the root is t itself only when both steps leave nothing.
+  mpz_sqrtrem(t.get_mpz_t(), rootRest.get_mpz_t(), square.get_mpz_t());
+  return Round(t, quotientRest != 0 || rootRest != 0, Clamp(e - k), false);
 }
 
 }  // namespace orvelt

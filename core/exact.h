@@ -1,5 +1,5 @@
 #pragma once
-// Exact rationals rounded once to 32-bit values: to the nearest, ties to even, subnormals
+// Exact quotients rounded once to 32-bit values: to the nearest, ties to even, subnormals
 // included. A value whose nearest 32-bit value is infinite stops the command with the overflow
 // message.
 
@@ -7,12 +7,10 @@
 
 namespace orvelt {
 
-// The rational of a 32-bit value, exactly (every float is a dyadic rational).
-mpq_class Exactly(float value);
+// n / d · 2^e, for d > 0.
+float NearestFloat(const mpz_class& n, const mpz_class& d, long e = 0);
 
-float NearestFloat(const mpq_class& q);
-
-// The 32-bit value nearest to the square root of q >= 0.
-float NearestFloatOfRoot(const mpq_class& q);
+// √(n / d) · 2^e, for n >= 0 and d > 0.
+float NearestFloatOfRoot(const mpz_class& n, const mpz_class& d, long e = 0);
 
 }  // namespace orvelt

@@ -1,7 +1,7 @@
 #include "core/fit.h"
 
 #include <array>
-#include <utility>
+#include <cmath>
 #include <vector>
 
 #include "core/exact.h"
@@ -22,56 +22,103 @@ std::string CoefficientText(float value) {
 
 constexpr int kMaxCoefficients = 3;
 
-// The least-squares solution of the used pairs in exact rationals: the coefficients, in the
-// order of `powers`, and the residual sum of squares.
-struct ExactSolution {
-  std::array<mpq_class, kMaxCoefficients> coefficients;
-  mpq_class residualSquares;
+// Values of one column as integers X_k with value_k = X_k · 2^exponent: every float is an
+// integer of at most 24 bits times a power of 2, so a common power takes them all exactly.
+struct Scaled {
+  std::vector<mpz_class> values;
+  long exponent = 0;
 };
 
-// Solves the normal equations Σ x^(pi+pj) · cj = Σ x^pi · y by elimination. Their matrix is
-// singular exactly when the fit is not unique; the equations are then still consistent, so
-// Cramer's rule would give 0/0.
-ExactSolution SolveLeastSquares(const std::vector<std::pair<mpq_class, mpq_class>>& pairs,
-                                const int* powers, int count) {
-  std::array<mpq_class, 2 * (kMaxCoefficients - 1) + 1> sumXPower;  // Σ x^0 .. Σ x^4
-  std::array<mpq_class, kMaxCoefficients> sumXPowerY;               // Σ x^0·y .. Σ x^2·y
-  for (const auto& [x, y] : pairs) {
-    mpq_class power = 1;
+Scaled ScaledExactly(const std::vector<float>& column) {
+  struct Split {
+    long mantissa;
+    int exponent;
+  };
+  std::vector<Split> splits;
+  int least = 0;
+  bool any = false;
+  for (float v : column) {
+    int e = 0;
+    const float fraction = std::frexp(v, &e);
+    const Split split{static_cast<long>(std::ldexp(fraction, 24)), e - 24};
+    splits.push_back(split);
+    if (split.mantissa != 0 && (!any || split.exponent < least)) least = split.exponent;
+    any = any || split.mantissa != 0;
+  }
+  Scaled scaled;
+  scaled.exponent = least;
+  for (const Split& split : splits) {
+    mpz_class v = split.mantissa;
+    if (split.mantissa != 0) {
+      mpz_mul_2exp(v.get_mpz_t(), v.get_mpz_t(), static_cast<mp_bitcnt_t>(split.exponent - least));
+    }
+    scaled.values.push_back(v);
+  }
+  return scaled;
+}
+
+using Matrix = std::array<std::array<mpz_class, kMaxCoefficients>, kMaxCoefficients>;
+
+mpz_class Determinant(const Matrix& m, int n) {
+  if (n == 1) return m[0][0];
+  if (n == 2) return m[0][0] * m[1][1] - m[0][1] * m[1][0];
+  return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+         m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+         m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
+// The least-squares fit of y = Σ ci·x^pi to the pairs, in integers: with x = X·2^ex and
+// y = Y·2^ey the normal equations Σ X^(pi+pj)·Cj = Σ X^pi·Y hold for Ci = ci·2^(pi·ex - ey),
+// and Cramer's rule gives Ci = Ni / D. Their matrix is singular exactly when the fit is not
+// unique; the equations are then still consistent, so every Ni is 0 too: 0/0.
+FitFigures SolveLeastSquares(const std::vector<float>& xs, const std::vector<float>& ys,
+                             const int* powers, int count) {
+  const Scaled x = ScaledExactly(xs), y = ScaledExactly(ys);
+  const std::size_t u = xs.size();
+  std::array<mpz_class, 2 * (kMaxCoefficients - 1) + 1> sumXPower;  // Σ X^0 .. Σ X^4
+  std::array<mpz_class, kMaxCoefficients> sumXPowerY;               // Σ X^0·Y .. Σ X^2·Y
+  for (std::size_t k = 0; k < u; ++k) {
+    mpz_class power = 1;
     for (std::size_t p = 0; p < sumXPower.size(); ++p) {
       sumXPower[p] += power;
-      if (p < sumXPowerY.size()) sumXPowerY[p] += power * y;
-      power *= x;
+      if (p < sumXPowerY.size()) sumXPowerY[p] += power * y.values[k];
+      power *= x.values[k];
     }
   }
-  std::array<std::array<mpq_class, kMaxCoefficients + 1>, kMaxCoefficients> m;
+  Matrix normal;
   for (int i = 0; i < count; ++i) {
-    for (int j = 0; j < count; ++j) m[i][j] = sumXPower[powers[i] + powers[j]];
-    m[i][count] = sumXPowerY[powers[i]];
+    for (int j = 0; j < count; ++j) normal[i][j] = sumXPower[powers[i] + powers[j]];
   }
-  for (int col = 0; col < count; ++col) {
-    int pivot = col;
-    while (pivot < count && sgn(m[pivot][col]) == 0) ++pivot;
-    if (pivot == count) throw CommandError(kInvalidOperationText);
-    std::swap(m[col], m[pivot]);
-    for (int r = 0; r < count; ++r) {
-      if (r == col || sgn(m[r][col]) == 0) continue;
-      const mpq_class factor = m[r][col] / m[col][col];
-      for (int j = col; j <= count; ++j) m[r][j] -= factor * m[col][j];
+  const mpz_class D = Determinant(normal, count);
+  if (D == 0) throw CommandError(kInvalidOperationText);
+  std::array<mpz_class, kMaxCoefficients> N;
+  for (int i = 0; i < count; ++i) {
+    Matrix replaced = normal;
+    for (int j = 0; j < count; ++j) replaced[j][i] = sumXPowerY[powers[j]];
+    N[i] = Determinant(replaced, count);
+  }
+  // Every figure is rounded before any is stored: a fault stores none of them.
+  FitFigures figures;
+  float* rounded[] = {&figures.a, &figures.b, &figures.c};
+  for (int i = 0; i < count; ++i) {
+    *rounded[i] = NearestFloat(N[i], D, y.exponent - powers[i] * x.exponent);
+  }
+  if (u > 2) {
+    // D·(Y - Σ Ci·X^pi) for each pair: the residuals in steps of 2^ey / D.
+    mpz_class squares = 0;
+    for (std::size_t k = 0; k < u; ++k) {
+      mpz_class residual = y.values[k] * D;
+      for (int i = 0; i < count; ++i) {
+        mpz_class term = N[i];
+        for (int p = 0; p < powers[i]; ++p) term *= x.values[k];
+        residual -= term;
+      }
+      squares += residual * residual;
     }
+    figures.stdDev =
+        NearestFloatOfRoot(squares, D * D * static_cast<unsigned long>(u - 1), y.exponent);
   }
-  ExactSolution solution;
-  for (int i = 0; i < count; ++i) solution.coefficients[i] = m[i][count] / m[i][i];
-  for (const auto& [x, y] : pairs) {
-    mpq_class residual = y;
-    for (int i = 0; i < count; ++i) {
-      mpq_class term = solution.coefficients[i];
-      for (int p = 0; p < powers[i]; ++p) term *= x;
-      residual -= term;
-    }
-    solution.residualSquares += residual * residual;
-  }
-  return solution;
+  return figures;
 }
 
 }  // namespace
@@ -94,26 +141,20 @@ void AccumulateSums(FitSums& s, const DataStore& store, bool plotSeries2) {
 }
 
 FitFigures FitExactly(const DataStore& store, FitModel model) {
-  std::vector<std::pair<mpq_class, mpq_class>> pairs;
+  std::vector<float> xs, ys;
   for (int k = 1; k <= store.Count1; ++k) {
-    if (store.Use1[k] != 0) pairs.emplace_back(Exactly(store.X1[k]), Exactly(store.Y1[k]));
+    if (store.Use1[k] == 0) continue;
+    xs.push_back(store.X1[k]);
+    ys.push_back(store.Y1[k]);
   }
-  const int u = static_cast<int>(pairs.size());
-  const FormulaKind& kind = KindOf(model);
   // Two pairs give "y = ax^2 + bx + c" no square: a is 0 and b, c make the line through them.
-  const bool lineOnly = model == FitModel::Quadratic && u == 2;
-  const FormulaKind& solved = lineOnly ? KindOf(FitModel::Linear) : kind;
-  const ExactSolution exact = SolveLeastSquares(pairs, solved.powers.data(), solved.coefficients);
-
-  // Every figure is rounded before any is stored: a fault stores none of them.
-  std::array<float, kMaxCoefficients> rounded{};
-  const int first = lineOnly ? 1 : 0;
-  for (int i = 0; i < solved.coefficients; ++i) {
-    rounded[first + i] = NearestFloat(exact.coefficients[i]);
+  if (model == FitModel::Quadratic && xs.size() == 2) {
+    const FormulaKind& line = KindOf(FitModel::Linear);
+    const FitFigures f = SolveLeastSquares(xs, ys, line.powers.data(), line.coefficients);
+    return {0, f.a, f.b, std::nullopt};
   }
-  FitFigures figures{rounded[0], rounded[1], rounded[2], std::nullopt};
-  if (u > 2) figures.stdDev = NearestFloatOfRoot(exact.residualSquares / (u - 1));
-  return figures;
+  const FormulaKind& kind = KindOf(model);
+  return SolveLeastSquares(xs, ys, kind.powers.data(), kind.coefficients);
 }
 
 std::string StdDevText(const DataStore& store, FitModel model) {

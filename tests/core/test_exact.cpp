@@ -24,12 +24,20 @@ mpq_class Dyadic(long m, int e) {
   return q;
 }
 
+// The rational of a float, exactly.
+mpq_class Exactly(float value) {
+  return mpq_class(static_cast<double>(value));
+}
+
 const float kInf = INFINITY;  // stands for the overflow stop
 
-// The rounded value, or infinity and the fault's text when the rounding stops the command.
-float Rounded(const mpq_class& q, float (*round)(const mpq_class&), QString& fault) {
+using Rounding = float (*)(const mpz_class&, const mpz_class&, long);
+
+// q rounded as numerator, denominator and 2^0, or infinity and the fault's text when the
+// rounding stops the command.
+float Rounded(const mpq_class& q, Rounding round, QString& fault) {
   try {
-    return round(q);
+    return round(q.get_num(), q.get_den(), 0);
   } catch (const CommandError& e) {
     fault = QString::fromUtf8(e.what());
     return kInf;
@@ -123,14 +131,48 @@ class TestExact : public QObject {
     QCOMPARE(fault, std::isinf(expected) ? QString::fromUtf8(kOverflowText) : QString());
   }
 
-  // Every float's own square has that float for its root, through the whole range.
+  // Every float's own square has that float for its root, through the whole range; and a float
+  // comes back from its rational, also when the power of 2 is given apart.
   void rootOfSquares() {
     for (float f = std::nextafter(0.0f, 1.0f); std::isfinite(f);
          f = std::max(std::nextafter(f, kInf), f * 1.37f)) {
-      const mpq_class q = Exactly(f) * Exactly(f);
-      QCOMPARE_EXACT(NearestFloatOfRoot(q), f);
-      QCOMPARE_EXACT(NearestFloat(Exactly(f)), f);
+      const mpq_class q = Exactly(f);
+      const mpq_class square = q * q;
+      QCOMPARE_EXACT(NearestFloatOfRoot(square.get_num(), square.get_den()), f);
+      QCOMPARE_EXACT(NearestFloat(q.get_num(), q.get_den()), f);
+      QCOMPARE_EXACT(NearestFloat(-q.get_num(), q.get_den()), -f);
+      int e = 0;
+      const float fraction = std::frexp(f, &e);
+      const mpz_class m = static_cast<long>(std::ldexp(fraction, 24));
+      QCOMPARE_EXACT(NearestFloat(m, 1, e - 24), f);
+      QCOMPARE_EXACT(NearestFloat(m * 3, 3, e - 24), f);
+      QCOMPARE_EXACT(NearestFloatOfRoot(m * m, 1, e - 24), f);
     }
+  }
+
+  // The power of 2 apart from the quotient: far beyond either end of the float range.
+  void scaledByPowersOfTwo() {
+    QCOMPARE_EXACT(NearestFloat(1, 3, -2000), 0.0f);
+    QCOMPARE_EXACT(NearestFloat(-1, 3, -2000), -0.0f);
+    QCOMPARE_EXACT(NearestFloatOfRoot(1, 3, -2000), 0.0f);
+    QCOMPARE_EXACT(NearestFloat(1, 1, -149), std::nextafter(0.0f, 1.0f));
+    QCOMPARE_EXACT(NearestFloat(1, 1, -150), 0.0f);  // halfway: to even
+    QCOMPARE_EXACT(NearestFloat(3, 1, -151), std::nextafter(0.0f, 1.0f));
+    QCOMPARE_EXACT(NearestFloat(mpz_class(1) << 3000, mpz_class(1) << 2980, 0), 1048576.0f);
+    QCOMPARE_EXACT(NearestFloat(1, mpz_class(1) << 3000, 3001), 2.0f);
+    QCOMPARE_EXACT(NearestFloat(1, 1, 127), std::ldexp(1.0f, 127));
+    QString fault;
+    const auto largest = [](const mpz_class& n, const mpz_class& d, long) {
+      return NearestFloat(n, d, 128);
+    };
+    QCOMPARE_EXACT(Rounded(mpq_class(1), largest, fault), kInf);
+    QCOMPARE(fault, QString::fromUtf8(kOverflowText));
+    fault.clear();
+    const auto huge = [](const mpz_class& n, const mpz_class& d, long) {
+      return NearestFloatOfRoot(n, d, 5000);
+    };
+    QCOMPARE_EXACT(Rounded(mpq_class(1), huge, fault), kInf);
+    QCOMPARE(fault, QString::fromUtf8(kOverflowText));
   }
 };
 

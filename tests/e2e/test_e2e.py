@@ -1531,7 +1531,7 @@ class DesktopIdentity(ProgramTestCase):
             self.assertEqual(self.s.window_class(wid)[1], wm_class)
             sizes = self.s.window_icon_sizes(wid)
             self.assertIn((16, 16), sizes)
-            self.assertIn((256, 256), sizes)
+            self.assertIn((64, 64), sizes)
 
 
 # ---- 10. right at 150 % and 200 %: captions whole, the graph on the finer grid --------------

@@ -227,8 +227,7 @@ case $mode in
       needs libqt6widgets6 "Qt widgets"
       needs fonts-ipafont-gothic "the window font"
       needs fonts-paratype "the face of the graph's frame numbers"
-      needs libgmp10 "the exact fit's rationals"
-      needs libmpfr6 "the exact fit's rounding"
+      needs libgmp10 "the exact fit's integers"
       [[ "$(field Recommends)" == *qt6-wayland* ]] ||
         fail "Recommends lacks qt6-wayland (the Wayland platform plugin): $(field Recommends)"
       dpkg-deb -c "$deb" | awk '$2 != "root/root" { bad = 1; print } END { exit bad }' >&2 ||
