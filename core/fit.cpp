@@ -16,7 +16,8 @@ void Widen(float value, float& lo, float& hi) {
   if (hi < value) hi = value;
 }
 
-std::string CoefficientText(float value) {
+// Every figure of the results box: 10 wide, 5 decimals.
+std::string ResultText(float value) {
   return FormatNumber(value, 10, 5);
 }
 
@@ -72,7 +73,9 @@ mpz_class Determinant(const Matrix& m, int n) {
 // and Cramer's rule gives Ci = Ni / D. Their matrix is singular exactly when the fit is not
 // unique; the equations are then still consistent, so every Ni is 0 too: 0/0.
 FitFigures SolveLeastSquares(const std::vector<float>& xs, const std::vector<float>& ys,
-                             const int* powers, int count) {
+                             const FormulaKind& kind) {
+  const int count = kind.coefficients;
+  const auto& powers = kind.powers;
   const Scaled x = ScaledExactly(xs), y = ScaledExactly(ys);
   const std::size_t u = xs.size();
   std::array<mpz_class, 2 * (kMaxCoefficients - 1) + 1> sumXPower;  // Σ X^0 .. Σ X^4
@@ -149,16 +152,14 @@ FitFigures FitExactly(const DataStore& store, FitModel model) {
   }
   // Two pairs give "y = ax^2 + bx + c" no square: a is 0 and b, c make the line through them.
   if (model == FitModel::Quadratic && xs.size() == 2) {
-    const FormulaKind& line = KindOf(FitModel::Linear);
-    const FitFigures f = SolveLeastSquares(xs, ys, line.powers.data(), line.coefficients);
-    return {0, f.a, f.b, std::nullopt};
+    const FitFigures line = SolveLeastSquares(xs, ys, KindOf(FitModel::Linear));
+    return {0, line.a, line.b, std::nullopt};
   }
-  const FormulaKind& kind = KindOf(model);
-  return SolveLeastSquares(xs, ys, kind.powers.data(), kind.coefficients);
+  return SolveLeastSquares(xs, ys, KindOf(model));
 }
 
 std::string StdDevText(const DataStore& store, FitModel model) {
-  return FormatNumber(FitExactly(store, model).stdDev.value(), 10, 5);
+  return ResultText(FitExactly(store, model).stdDev.value());
 }
 
 std::optional<std::string> YCalculation(const DataStore& store, FitModel model,
@@ -211,10 +212,10 @@ ComputeOutcome RunCompute(DataStore& store, const GridInput& input, FitModel mod
   const char* names[] = {"a =", "b =", "c ="};
   for (int i = 0; i < 3; ++i) {
     *coefficientLabels[i] =
-        i < KindOf(model).coefficients ? names[i] + CoefficientText(coefficients[i]) : "";
+        i < KindOf(model).coefficients ? names[i] + ResultText(coefficients[i]) : "";
   }
   labels.count = "data : " + std::to_string(u) + " 組";
-  if (figures.stdDev) labels.stdDev = "標準偏差 =" + FormatNumber(*figures.stdDev, 10, 5);
+  if (figures.stdDev) labels.stdDev = "標準偏差 =" + ResultText(*figures.stdDev);
   return outcome;
 }
 

@@ -33,8 +33,9 @@ class NotUnique(Exception):
     pass
 
 
-def f32(q):
-    """q rounded to the nearest 32-bit value, ties to even, subnormals included."""
+def round_bits(q, bits, least_exponent=None):
+    """q rounded to the nearest binary value with `bits` significant bits, ties to even; below
+    2^least_exponent with the spacing there (subnormals), when that is given."""
     q = Fraction(q)
     if q == 0:
         return Fraction(0)
@@ -44,15 +45,23 @@ def f32(q):
         e -= 1
     while Fraction(2) ** (e + 1) <= a:
         e += 1
-    step = Fraction(2) ** (max(e, -126) - 23)  # the spacing of floats at a
+    if least_exponent is not None:
+        e = max(e, least_exponent)
+    step = Fraction(2) ** (e - bits + 1)  # the spacing of the values at a
     n, rest = divmod(a / step, 1)
     n = int(n)
     if rest > Fraction(1, 2) or (rest == Fraction(1, 2) and n % 2):
         n += 1
     r = n * step
-    if r > FLT_MAX:
-        raise Overflow()
     return r if q > 0 else -r
+
+
+def f32(q):
+    """q rounded to the nearest 32-bit value, ties to even, subnormals included."""
+    r = round_bits(q, 24, -126)
+    if abs(r) > FLT_MAX:
+        raise Overflow()
+    return r
 
 
 def f32_of_root(q):

@@ -49,6 +49,16 @@ float Rounded(const mpq_class& q, Rounding round, QString& fault) {
 class TestExact : public QObject {
   Q_OBJECT
 
+  // The row's q rounded to its expected float; infinity stands for the overflow stop.
+  static void CheckRow(Rounding round) {
+    QFETCH(mpq_class, q);
+    QFETCH(float, expected);
+    QString fault;
+    const float actual = Rounded(q, round, fault);
+    QCOMPARE_EXACT(actual, expected);
+    QCOMPARE(fault, std::isinf(expected) ? QString::fromUtf8(kOverflowText) : QString());
+  }
+
  private slots:
   void nearest_data() {
     QTest::addColumn<mpq_class>("q");
@@ -86,14 +96,7 @@ class TestExact : public QObject {
     QTest::newRow("-10^39 overflows")
         << mpq_class("-1000000000000000000000000000000000000000") << kInf;
   }
-  void nearest() {
-    QFETCH(mpq_class, q);
-    QFETCH(float, expected);
-    QString fault;
-    const float actual = Rounded(q, NearestFloat, fault);
-    QCOMPARE_EXACT(actual, expected);
-    QCOMPARE(fault, std::isinf(expected) ? QString::fromUtf8(kOverflowText) : QString());
-  }
+  void nearest() { CheckRow(NearestFloat); }
 
   void root_data() {
     QTest::addColumn<mpq_class>("q");
@@ -122,14 +125,7 @@ class TestExact : public QObject {
         << mpq_class("1000000000000000000000000000000000000000000000000000000000000/7")
         << 377964473009227227214516536234.180060917f;
   }
-  void root() {
-    QFETCH(mpq_class, q);
-    QFETCH(float, expected);
-    QString fault;
-    const float actual = Rounded(q, NearestFloatOfRoot, fault);
-    QCOMPARE_EXACT(actual, expected);
-    QCOMPARE(fault, std::isinf(expected) ? QString::fromUtf8(kOverflowText) : QString());
-  }
+  void root() { CheckRow(NearestFloatOfRoot); }
 
   // Every float's own square has that float for its root, through the whole range; and a float
   // comes back from its rational, also when the power of 2 is given apart.

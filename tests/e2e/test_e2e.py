@@ -25,7 +25,8 @@ from harness import Session, vm_hwm_kib, wait_for  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "core"))
 import fit_oracle  # noqa: E402
-from fit_oracle import BASES, FORMULAS, f32, number_text, parse_cell  # noqa: E402
+from fit_oracle import (BASES, FORMULAS, f32, number_text, parse_cell,  # noqa: E402
+                        round_bits)
 
 PROGRAM = os.environ.get("ORVELT_PROGRAM", "")
 MAIN_TITLE = "^オルヴェルト Ver. 1.11$"
@@ -36,25 +37,6 @@ RED, BLUE = (255, 0, 0), (0, 0, 255)
 
 
 # ---- numbers as the program's arithmetic is to form them -----------------------------------
-
-def round_bits(q, bits):
-    """q rounded to the nearest binary value with `bits` significant bits, ties to even."""
-    q = Fraction(q)
-    if q == 0:
-        return q
-    a = abs(q)
-    e = a.numerator.bit_length() - a.denominator.bit_length()
-    while Fraction(2) ** e > a:
-        e -= 1
-    while Fraction(2) ** (e + 1) <= a:
-        e += 1
-    scale = Fraction(2) ** (bits - 1 - e)
-    m = a * scale
-    n, rest = divmod(m.numerator, m.denominator)
-    if 2 * rest > m.denominator or (2 * rest == m.denominator and n % 2):
-        n += 1
-    return (1 if q > 0 else -1) * n / scale
-
 
 def ext(q):
     """One operation of the 64-bit-mantissa extended precision."""
