@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "app/errors.h"
 #include "app/helpviewer.h"
 
 namespace orvelt {
@@ -14,13 +15,6 @@ namespace orvelt {
 namespace {
 
 constexpr int kBoxTopOffset = 150;
-
-Box MakeBox(const QString& caption, BoxIcon icon, BoxButtons buttons, const QString& text,
-            QWidget* mainWindow, int leftOffset) {
-  Box box{caption, text, icon, buttons, std::nullopt, std::nullopt, false};
-  if (mainWindow) PlaceBox(box, mainWindow->frameGeometry().topLeft(), leftOffset);
-  return box;
-}
 
 // Positions itself once its size is known, before it reaches the screen.
 class PlacedMessageBox : public QMessageBox {
@@ -64,23 +58,55 @@ void PlaceBox(Box& box, QPoint mainWindowTopLeft, int leftOffset) {
   box.top = top >= 0 ? std::optional<int>(top) : std::nullopt;
 }
 
-Box WarningBox(const QString& text, QWidget* mainWindow, int leftOffset) {
-  return MakeBox(QStringLiteral("警告"), BoxIcon::Warning, BoxButtons::YesNo, text, mainWindow,
-                 leftOffset);
+Box BoxFor(const Message& message, const QString& text, QWidget* mainWindow) {
+  Box box;
+  box.text = text;
+  box.beep = message.alert;
+  bool centred = false;
+  switch (message.kind) {
+    case BoxKind::WarningQuestion:
+    case BoxKind::WarningNotice:
+      box.caption = QStringLiteral("警告");
+      box.icon = BoxIcon::Warning;
+      box.buttons = message.kind == BoxKind::WarningQuestion ? BoxButtons::YesNo : BoxButtons::Ok;
+      break;
+    case BoxKind::Error:
+      box.caption = QStringLiteral("エラー");
+      box.icon = BoxIcon::Error;
+      break;
+    case BoxKind::Confirmation:
+      box.caption = QStringLiteral("確認");
+      box.icon = BoxIcon::Question;
+      box.buttons = BoxButtons::YesNo;
+      break;
+    case BoxKind::Plain:
+      box.caption = kAppTitle;
+      break;
+    case BoxKind::General:
+      box.caption = kAppTitle;
+      box.text = GeneralErrorText(text);
+      box.icon = BoxIcon::Error;
+      centred = true;
+      break;
+    case BoxKind::Help:
+      box.caption = kHelpTitle;
+      box.icon = BoxIcon::Warning;
+      centred = true;
+      break;
+  }
+  if (!centred && mainWindow) PlaceBox(box, mainWindow->frameGeometry().topLeft(), message.left);
+  return box;
 }
 
-Box ErrorBox(const QString& text, QWidget* mainWindow, int leftOffset) {
-  return MakeBox(QStringLiteral("エラー"), BoxIcon::Error, BoxButtons::Ok, text, mainWindow,
-                 leftOffset);
+Box BoxFor(const Message& message, QWidget* mainWindow, std::initializer_list<QString> parts) {
+  std::vector<std::string> utf8;
+  for (const QString& part : parts) utf8.push_back(part.toStdString());
+  std::vector<std::string_view> views(utf8.begin(), utf8.end());
+  return BoxFor(message, QString::fromStdString(MessageText(message, views)), mainWindow);
 }
 
-Box ConfirmationBox(const QString& text, QWidget* mainWindow, int leftOffset) {
-  return MakeBox(QStringLiteral("確認"), BoxIcon::Question, BoxButtons::YesNo, text, mainWindow,
-                 leftOffset);
-}
-
-Box PlainBox(const QString& text, QWidget* mainWindow, int leftOffset) {
-  return MakeBox(kAppTitle, BoxIcon::None, BoxButtons::Ok, text, mainWindow, leftOffset);
+Box BoxFor(const Refusal& refusal, QWidget* mainWindow) {
+  return BoxFor(*refusal.message, QString::fromStdString(refusal.text), mainWindow);
 }
 
 QWidget* QtDesktop::Owner() const {

@@ -5,7 +5,10 @@
 #include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <optional>
+
+#include "core/messages.h"
 
 class QWidget;
 
@@ -31,11 +34,14 @@ struct Box {
   bool beep = false;  // the alert sounds before the box shows
 };
 
-// The four kinds of box, placed at the main window's left + `leftOffset` and top + 150.
-Box WarningBox(const QString& text, QWidget* mainWindow, int leftOffset);
-Box ErrorBox(const QString& text, QWidget* mainWindow, int leftOffset);
-Box ConfirmationBox(const QString& text, QWidget* mainWindow, int leftOffset);
-Box PlainBox(const QString& text, QWidget* mainWindow, int leftOffset);
+// The box `message` comes in, holding `text` (the message's text with its parts): caption, icon
+// and buttons by its kind; placed at the main window's left + the message's offset and top + 150,
+// or centred on the screen for the general error box and the help viewer's; the alert as the
+// message says.
+Box BoxFor(const Message& message, const QString& text, QWidget* mainWindow);
+// With the message's own text and parts.
+Box BoxFor(const Message& message, QWidget* mainWindow, std::initializer_list<QString> parts = {});
+Box BoxFor(const Refusal& refusal, QWidget* mainWindow);
 
 // A coordinate that comes out negative is not applied.
 void PlaceBox(Box& box, QPoint mainWindowTopLeft, int leftOffset);

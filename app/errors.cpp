@@ -8,10 +8,9 @@ QString GeneralErrorText(const QString& message) {
 }
 
 Box GeneralErrorBox(const QString& message) {
-  return Box{kAppTitle,      GeneralErrorText(message),
-             BoxIcon::Error, BoxButtons::Ok,
-             std::nullopt,   std::nullopt,
-             false};
+  // Every failure that ends a command comes in this box, whatever its message.
+  static constexpr Message kFailure{BoxKind::General, 0, false, ""};
+  return BoxFor(kFailure, message, nullptr);
 }
 
 }  // namespace orvelt

@@ -5,14 +5,15 @@
 #include <exception>
 
 #include "app/desktop.h"
-#include "core/arith.h"
+#include "core/messages.h"
 
 namespace orvelt {
 
 // The message with a full stop, unless it is empty or already ends in "." or a sign below it.
 QString GeneralErrorText(const QString& message);
 
-// Caption the application title, the error icon, one OK; centred on the screen.
+// The general error box holding the message: caption the application title, the error icon, one
+// OK; centred on the screen.
 Box GeneralErrorBox(const QString& message);
 
 // Runs one command; a failure escaping it is shown in the general error box and the program
@@ -28,7 +29,7 @@ void RunCommand(Desktop& desktop, Command&& command) {
   } catch (const std::exception& e) {
     message = QString::fromLocal8Bit(e.what());
   } catch (...) {
-    message = QStringLiteral("不明なエラー");
+    message = QString::fromUtf8(kUnknownError.text);
   }
   desktop.Show(GeneralErrorBox(message));
 }

@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 
+#include "core/messages.h"
+
 namespace orvelt {
 
 QString VersionText() {
-  return kMainCaption + QStringLiteral("\n\nCopyright (C) 2026 オルヴェルト開発チーム");
+  return QString::fromStdString(MessageText(kVersion, {kMainCaption.toStdString()}));
 }
 
 QString HelpFilePath(const QString& programPath) {

@@ -23,18 +23,6 @@ constexpr int kTextPixels = 14;
 
 }  // namespace
 
-QString MissingHelpText(const QString& fullPath) {
-  return QStringLiteral("ヘルプ ファイルが見つかりません\n\n") + fullPath;
-}
-
-QString UnreadableHelpText(const QString& fullPath) {
-  return QStringLiteral("ヘルプ ファイルを読めません\n\n") + fullPath;
-}
-
-Box HelpFileBox(const QString& text) {
-  return Box{kHelpTitle, text, BoxIcon::Warning, BoxButtons::Ok, std::nullopt, std::nullopt, false};
-}
-
 HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
   setObjectName(QStringLiteral("HelpViewer"));
   setWindowTitle(kHelpTitle);
@@ -60,14 +48,16 @@ HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
   resize(kViewerWidth, kViewerHeight);
 }
 
-QString HelpViewer::Open(const QString& path) {
+std::optional<Refusal> HelpViewer::Open(const QString& path) {
   const QFileInfo info(path);
   const QString full = info.absoluteFilePath();
-  if (!info.exists()) return MissingHelpText(full);
+  const std::string fullUtf8 = full.toStdString();
+  if (!info.exists()) return RefuseAbout(kHelpMissing, fullUtf8);
   QFile file(full);
-  if (!info.isFile() || !file.open(QIODevice::ReadOnly)) return UnreadableHelpText(full);
+  if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    return RefuseAbout(kHelpUnreadable, fullUtf8);
   const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) return UnreadableHelpText(full);
+  if (file.error() != QFileDevice::NoError) return RefuseAbout(kHelpUnreadable, fullUtf8);
 
   // The file names its character set; without one it is UTF-8.
   QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
@@ -82,7 +72,7 @@ QString HelpViewer::Open(const QString& path) {
   show();
   raise();
   activateWindow();
-  return QString();
+  return std::nullopt;
 }
 
 void ShowHelpWindow(Desktop& desktop, QWidget* owner, const QString& path) {
@@ -93,8 +83,8 @@ void ShowHelpWindow(Desktop& desktop, QWidget* owner, const QString& path) {
     viewer = new HelpViewer(owner);
     if (!owner) lone = viewer;
   }
-  const QString problem = viewer->Open(path);
-  if (!problem.isEmpty()) desktop.Show(HelpFileBox(problem));
+  if (const std::optional<Refusal> problem = viewer->Open(path))
+    desktop.Show(BoxFor(*problem, owner));
 }
 
 }  // namespace orvelt

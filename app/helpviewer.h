@@ -5,21 +5,16 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 #include "app/desktop.h"
+#include "core/messages.h"
 
 class QTextBrowser;
 
 namespace orvelt {
 
 inline const QString kHelpTitle = QStringLiteral("オルヴェルト ヘルプ");
-
-// What the viewer says of a help file it cannot show: the full path it looked for, and whether
-// nothing is there or what is there cannot be read.
-QString MissingHelpText(const QString& fullPath);
-QString UnreadableHelpText(const QString& fullPath);
-
-// Caption the help window's title, the warning icon, one OK; centred on the screen.
-Box HelpFileBox(const QString& text);
 
 class HelpViewer : public QWidget {
   Q_OBJECT
@@ -29,9 +24,9 @@ class HelpViewer : public QWidget {
   explicit HelpViewer(QWidget* owner = nullptr);
 
   // Reads the file anew and shows it from its beginning, the table of contents, in front.
-  // When the file cannot be read the window is left as it was and the text for the box comes
-  // back; empty when the manual is shown.
-  QString Open(const QString& path);
+  // When the file cannot be read the window is left as it was, and what the viewer says of it
+  // comes back: nothing there, or what is there cannot be read, with the full path it looked for.
+  std::optional<Refusal> Open(const QString& path);
 
   QTextBrowser* Browser() const { return browser_; }
 

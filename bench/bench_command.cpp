@@ -63,10 +63,10 @@ void BM_ComputeCommand(benchmark::State& state) {
 
   const orvelt::GridInput input = FullGrids(true);
   for (int r = 1; r <= orvelt::kRows; ++r) {
-    for (int c = 1; c <= 3; ++c)
-      form1.StringGrid1->SetCell(c, r, QString::fromStdString(input.grid1[c][r]));
-    for (int c = 1; c <= 2; ++c)
-      form1.StringGrid2->SetCell(c, r, QString::fromStdString(input.grid2[c][r]));
+    for (int c = orvelt::kColumnX; c <= orvelt::kColumnOmit; ++c)
+      form1.StringGrid1->SetCell(c, r, QString::fromStdString(input.series1[r][c]));
+    for (int c = orvelt::kColumnX; c <= orvelt::kColumnY; ++c)
+      form1.StringGrid2->SetCell(c, r, QString::fromStdString(input.series2[r][c]));
   }
   form1.CheckBox1->setChecked(true);
   form1.RadioGroup1->SetItemIndex(static_cast<int>(orvelt::FitModel::Quadratic));

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "bench/full_grid.h"
-#include "core/fit.h"
+#include "core/compute.h"
 
 namespace {
 
@@ -13,11 +13,9 @@ void BM_Compute(benchmark::State& state) {
   const orvelt::GridInput input = FullGrids(false);
   const auto model = static_cast<orvelt::FitModel>(state.range(0));
   orvelt::DataStore store;
-  orvelt::ResultLabels labels;
   for (auto _ : state) {
-    auto outcome = orvelt::RunCompute(store, input, model, labels);
+    auto outcome = orvelt::RunCompute(store, input, model);
     benchmark::DoNotOptimize(outcome);
-    benchmark::DoNotOptimize(labels);
   }
 }
 BENCHMARK(BM_Compute)->DenseRange(0, 3)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -25,17 +23,16 @@ BENCHMARK(BM_Compute)->DenseRange(0, 3)->Repetitions(5)->ReportAggregatesOnly(tr
 // 20 used pairs already in the store: the exact solve and the rounding of its figures.
 void BM_FitExactly(benchmark::State& state) {
   orvelt::DataStore store;
-  orvelt::ResultLabels labels;
   orvelt::GridInput input = FullGrids(false);
-  input.grid1[3][7].clear();
+  input.series1[7][orvelt::kColumnOmit].clear();
   if (state.range(1) != 0) {  // years, with y in the hundreds
     for (int r = 1; r <= orvelt::kRows; ++r) {
-      input.grid1[1][r] = std::to_string(2000 + r);
-      input.grid1[2][r] = std::to_string(370 + 2.2 * r + 0.01 * r * r);
+      input.series1[r][orvelt::kColumnX] = std::to_string(2000 + r);
+      input.series1[r][orvelt::kColumnY] = std::to_string(370 + 2.2 * r + 0.01 * r * r);
     }
   }
   const auto model = static_cast<orvelt::FitModel>(state.range(0));
-  orvelt::RunCompute(store, input, model, labels);
+  orvelt::ReadGrids(store, input);
   for (auto _ : state) benchmark::DoNotOptimize(orvelt::FitExactly(store, model));
 }
 BENCHMARK(BM_FitExactly)

@@ -6,7 +6,7 @@
 #include <QImage>
 
 #include "bench/full_grid.h"
-#include "core/fit.h"
+#include "core/compute.h"
 #include "graph/drawgraph.h"
 
 namespace {
@@ -15,16 +15,14 @@ void BM_DrawGraph(benchmark::State& state) {
   const orvelt::GridInput input = FullGrids(true);
   const auto model = orvelt::FitModel::Quadratic;
   orvelt::DataStore store;
-  orvelt::ResultLabels labels;
-  const orvelt::FitSums sums = orvelt::RunCompute(store, input, model, labels).sums;
-  const orvelt::GraphSources sources{store, model, 2, true, input.grid2, labels};
+  const auto result = orvelt::RunCompute(store, input, model).result;
 
   QImage image(321, 450, QImage::Format_RGB32);
   orvelt::Canvas canvas(image);
   orvelt::BlankGraphPicture(canvas);
   const auto view = state.range(0) ? orvelt::GraphView::FitData : orvelt::GraphView::ThroughOrigin;
   for (auto _ : state) {
-    orvelt::DrawGraph(canvas, sums.XMax, sums.XMin, sums.YMax, sums.YMin, sources, view);
+    orvelt::DrawGraph(canvas, *result, 2, view);
     canvas.SetBrushColor(Qt::white);
     benchmark::DoNotOptimize(image.constBits());
   }

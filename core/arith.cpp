@@ -4,10 +4,10 @@
 
 namespace orvelt {
 
-float Store(Ext v) {
-  if (std::isnan(v)) throw CommandError(kInvalidOperationText);
+float CheckedFloat(Ext v) {
+  if (std::isnan(v)) throw CommandError(kInvalidOperation);
   const float f = static_cast<float>(v);
-  if (std::isinf(f)) throw CommandError(kOverflowText);
+  if (std::isinf(f)) throw CommandError(kOverflow);
   return f;
 }
 

@@ -3,24 +3,22 @@
 // Floating-point faults stop the running command; they are checked explicitly, never trapped.
 
 #include <limits>
-#include <stdexcept>
-#include <string>
+
+#include "core/messages.h"
 
 namespace orvelt {
 
 using Ext = long double;
 static_assert(std::numeric_limits<Ext>::digits == 64, "needs the 80-bit extended format");
 
-// A failure that ends the running command; the window shows it in the general error box.
-class CommandError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// Rounds to the nearest 32-bit value; a NaN or a result beyond the 32-bit range stops the
+// command with the invalid operation's or the overflow's message.
+float CheckedFloat(Ext v);
 
-inline constexpr const char* kInvalidOperationText = "不正な浮動小数点数演算命令";
-inline constexpr const char* kOverflowText = "浮動小数点数のオーバーフロー";
-
-// Rounds to the nearest 32-bit value; a result beyond the 32-bit range stops the command.
-float Store(Ext v);
+// Rounds to the nearest 32-bit value, infinities and NaNs included: for the graph, which reports
+// no failure, and where an infinite sample simply lies outside the plot.
+inline float UncheckedFloat(Ext v) {
+  return static_cast<float>(v);
+}
 
 }  // namespace orvelt

@@ -6,12 +6,20 @@ namespace orvelt {
 
 namespace {
 
-constexpr int kReadBoxLeft = 130;
+// A complete row's two values, or the refusal of its first cell that is not a number.
+std::optional<Refusal> ReadPair(const GridCells& cells, int series, int row, float& x, float& y) {
+  const ParsedNumber px = ParseNumber(cells[row][kColumnX]);
+  if (!px.valid) return RefuseAbout(kNotANumber, CellName(series, row, kColumnX));
+  const ParsedNumber py = ParseNumber(cells[row][kColumnY]);
+  if (!py.valid) return RefuseAbout(kNotANumber, CellName(series, row, kColumnY));
+  // Both values are rounded before anything is stored, so an overflow leaves the row out.
+  x = StoreNumber(px);
+  y = StoreNumber(py);
+  return std::nullopt;
+}
 
-Refusal NotANumber(const char* series, int row, const char* cell) {
-  return {std::string("正しい数字ではありません\n\n") + series + "Data No. " + std::to_string(row) +
-              " の " + cell,
-          kReadBoxLeft};
+bool Complete(const GridCells& cells, int row) {
+  return !cells[row][kColumnX].empty() && !cells[row][kColumnY].empty();
 }
 
 }  // namespace
@@ -20,44 +28,26 @@ std::optional<Refusal> ReadGrids(DataStore& store, const GridInput& input) {
   store.Count1 = 0;
   store.OmitCount1 = 0;
   for (int r = 1; r <= kRows; ++r) {
-    const auto& g1 = input.grid1;
-    if (!g1[1][r].empty() && !g1[2][r].empty()) {
-      const ParsedNumber x = ParseNumber(g1[1][r]);
-      if (!x.valid) return NotANumber("  ", r, "x");
-      const ParsedNumber y = ParseNumber(g1[2][r]);
-      if (!y.valid) return NotANumber("  ", r, "y");
-      // Both values are rounded before anything is stored, so an overflow leaves the row out.
-      const float xs = StoreNumber(x), ys = StoreNumber(y);
+    float x = 0, y = 0;
+    if (Complete(input.series1, r)) {
+      if (auto refusal = ReadPair(input.series1, 1, r, x, y)) return refusal;
       const int k = ++store.Count1;
-      store.X1[k] = xs;
-      store.Y1[k] = ys;
-      if (g1[3][r].empty()) {
-        store.Use1[k] = 1;
-      } else {
-        store.Use1[k] = 0;
-        ++store.OmitCount1;
-      }
+      store.X1[k] = x;
+      store.Y1[k] = y;
+      const bool omitted = !input.series1[r][kColumnOmit].empty();
+      store.Use1[k] = omitted ? 0 : 1;
+      store.OmitCount1 += omitted;
     }
-    const auto& g2 = input.grid2;
-    if (input.plotSeries2 && !g2[1][r].empty() && !g2[2][r].empty()) {
-      const ParsedNumber x = ParseNumber(g2[1][r]);
-      if (!x.valid) return NotANumber("系列２ ", r, "x");
-      const ParsedNumber y = ParseNumber(g2[2][r]);
-      if (!y.valid) return NotANumber("系列２ ", r, "y");
-      const float xs = StoreNumber(x), ys = StoreNumber(y);
-      store.X2[r] = xs;
-      store.Y2[r] = ys;
+    if (input.plotSeries2 && Complete(input.series2, r)) {
+      if (auto refusal = ReadPair(input.series2, 2, r, x, y)) return refusal;
+      store.X2[r] = x;
+      store.Y2[r] = y;
     }
   }
   return std::nullopt;
 }
 
-void ResetCoefficients(DataStore& store) {
-  store.CoefA = store.CoefB = store.CoefC = 0;
-}
-
 void ClearSeries1(DataStore& store) {
-  ResetCoefficients(store);
   store.X1.fill(0);
   store.Y1.fill(0);
   store.Use1.fill(0);
@@ -68,11 +58,6 @@ void ClearSeries1(DataStore& store) {
 void ClearSeries2(DataStore& store) {
   store.X2.fill(0);
   store.Y2.fill(0);
-}
-
-void ClearAllSeries(DataStore& store) {
-  ClearSeries1(store);
-  ClearSeries2(store);
 }
 
 }  // namespace orvelt

@@ -23,7 +23,7 @@ float Round(const mpz_class& t, bool inexact, long e, bool negative) {
   const double twice = static_cast<double>(2 * t.get_ui() + (inexact ? 1 : 0));
   const double value = std::ldexp(negative ? -twice : twice, static_cast<int>(e - 1));
   const float result = static_cast<float>(value);
-  if (std::isinf(result)) throw CommandError(kOverflowText);
+  if (std::isinf(result)) throw CommandError(kOverflow);
   return result;
 }
 
@@ -58,7 +58,7 @@ float NearestFloat(const mpz_class& n, const mpz_class& d, long e) {
 
 float NearestFloatOfRoot(const mpz_class& n, const mpz_class& d, long e) {
   if (sgn(d) <= 0) throw std::invalid_argument("the divisor must be positive");
-  if (sgn(n) < 0) throw CommandError(kInvalidOperationText);
+  if (sgn(n) < 0) throw CommandError(kInvalidOperation);
   if (sgn(n) == 0) return 0.0f;
   // n / d lies in [2^(bits - 1), 2^(bits + 1)); with k = ⌈(51 - bits) / 2⌉ scaled by 4^k it
   // lies in [2^50, 2^53), and its root's integer part t has 26 or 27 bits.

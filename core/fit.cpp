@@ -11,14 +11,9 @@ namespace orvelt {
 
 namespace {
 
-void Widen(float value, float& lo, float& hi) {
+void Include(float value, float& lo, float& hi) {
   if (lo > value) lo = value;
   if (hi < value) hi = value;
-}
-
-// Every figure of the results box: 10 wide, 5 decimals.
-std::string ResultText(float value) {
-  return FormatNumber(value, 10, 5);
 }
 
 constexpr int kMaxCoefficients = 3;
@@ -93,7 +88,7 @@ FitFigures SolveLeastSquares(const std::vector<float>& xs, const std::vector<flo
     for (int j = 0; j < count; ++j) normal[i][j] = sumXPower[powers[i] + powers[j]];
   }
   const mpz_class D = Determinant(normal, count);
-  if (D == 0) throw CommandError(kInvalidOperationText);
+  if (D == 0) throw CommandError(kInvalidOperation);
   std::array<mpz_class, kMaxCoefficients> N;
   for (int i = 0; i < count; ++i) {
     Matrix replaced = normal;
@@ -126,21 +121,20 @@ FitFigures SolveLeastSquares(const std::vector<float>& xs, const std::vector<flo
 
 }  // namespace
 
-void AccumulateSums(FitSums& s, const DataStore& store, bool plotSeries2) {
-  for (int k = 1; k <= store.Count1; ++k) {
-    if (k == 1) {
-      s.XMin = s.XMax = store.X1[k];
-      s.YMin = s.YMax = store.Y1[k];
-    } else {
-      Widen(store.X1[k], s.XMin, s.XMax);
-      Widen(store.Y1[k], s.YMin, s.YMax);
-    }
+DataRanges AccumulateRanges(const DataStore& store, bool plotSeries2) {
+  DataRanges s;
+  s.XMin = s.XMax = store.X1[1];
+  s.YMin = s.YMax = store.Y1[1];
+  for (int k = 2; k <= store.Count1; ++k) {
+    Include(store.X1[k], s.XMin, s.XMax);
+    Include(store.Y1[k], s.YMin, s.YMax);
   }
-  if (!plotSeries2) return;
+  if (!plotSeries2) return s;
   for (int r = 1; r <= kRows; ++r) {
-    Widen(store.X2[r], s.XMin, s.XMax);
-    Widen(store.Y2[r], s.YMin, s.YMax);
+    Include(store.X2[r], s.XMin, s.XMax);
+    Include(store.Y2[r], s.YMin, s.YMax);
   }
+  return s;
 }
 
 FitFigures FitExactly(const DataStore& store, FitModel model) {
@@ -158,65 +152,15 @@ FitFigures FitExactly(const DataStore& store, FitModel model) {
   return SolveLeastSquares(xs, ys, KindOf(model));
 }
 
-std::string StdDevText(const DataStore& store, FitModel model) {
-  return ResultText(FitExactly(store, model).stdDev.value());
-}
-
-std::optional<std::string> YCalculation(const DataStore& store, FitModel model,
+std::optional<std::string> YCalculation(const FitFigures& figures, FitModel model,
                                         std::string_view xText) {
   const ParsedNumber number = ParseNumber(xText);
   if (!number.valid) return std::nullopt;
   const Ext x = StoreNumber(number);
-  const Curve curve = CurveOf(model, store.CoefA, store.CoefB, store.CoefC);
+  const Curve curve = CurveOf(model, figures.a, figures.b, figures.c);
   // y stays in extended precision: it is shown, never stored.
   const Ext y = KindOf(model).HasSquare() ? curve.At(x) : curve.q1 * x + curve.q0;
   return FormatNumber(y, 10, 5);
-}
-
-ComputeOutcome RunCompute(DataStore& store, const GridInput& input, FitModel model,
-                          ResultLabels& labels) {
-  labels = ResultLabels{};
-  ResetCoefficients(store);
-  ComputeOutcome outcome;
-
-  outcome.refusal = ReadGrids(store, input);
-  if (outcome.refusal) return outcome;
-
-  const int u = store.UsedCount();
-  if (model == FitModel::Proportional && u < 1) {
-    outcome.refusal = Refusal{"データ数が足りません\n\n１組以上のデータが必要です", 125};
-    return outcome;
-  }
-  if (model != FitModel::Proportional && u < 2) {
-    outcome.refusal = Refusal{"データ数が足りません\n\n２組以上のデータが必要です", 125};
-    return outcome;
-  }
-
-  FitSums& sums = outcome.sums;
-  AccumulateSums(sums, store, input.plotSeries2);
-  if (sums.XMax == 0 && u == 1) {
-    outcome.refusal = Refusal{"ｘ の値が ０ のみです\n\n計算できません", 140};
-    return outcome;
-  }
-  if (sums.XMax == sums.XMin && u != 1) {
-    outcome.refusal = Refusal{"ｘ の値がすべて同じです\n\n計算できません", 125};
-    return outcome;
-  }
-
-  const FitFigures figures = FitExactly(store, model);
-  store.CoefA = figures.a;
-  store.CoefB = figures.b;
-  store.CoefC = figures.c;
-  const float coefficients[] = {figures.a, figures.b, figures.c};
-  std::string* coefficientLabels[] = {&labels.a, &labels.b, &labels.c};
-  const char* names[] = {"a =", "b =", "c ="};
-  for (int i = 0; i < 3; ++i) {
-    *coefficientLabels[i] =
-        i < KindOf(model).coefficients ? names[i] + ResultText(coefficients[i]) : "";
-  }
-  labels.count = "data : " + std::to_string(u) + " 組";
-  if (figures.stdDev) labels.stdDev = "標準偏差 =" + ResultText(*figures.stdDev);
-  return outcome;
 }
 
 }  // namespace orvelt

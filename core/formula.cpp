@@ -17,7 +17,7 @@ Curve CurveOf(FitModel model, float a, float b, float c) {
   return {0, a, b};
 }
 
-std::vector<std::string> ResultLines(FitModel model, const ResultLabels& shown) {
+std::vector<std::string> ResultLines(FitModel model, const ResultTexts& shown) {
   const std::string* coefficients[] = {&shown.a, &shown.b, &shown.c};
   std::vector<std::string> lines;
   for (int i = 0; i < KindOf(model).coefficients; ++i) lines.push_back(*coefficients[i]);

@@ -11,7 +11,7 @@
 
 namespace orvelt {
 
-// The selected item of RadioGroup1.
+// The formula kinds, in the order the window offers them.
 enum class FitModel { Linear = 0, Proportional = 1, Quadratic = 2, QuadraticNoConstant = 3 };
 inline constexpr int kFitModels = 4;
 
@@ -42,19 +42,20 @@ struct Curve {
 // has: the selector is not tied to the fit that stored them.
 Curve CurveOf(FitModel model, float a, float b, float c);
 
-// The five result labels, Label2 to Label6.
-struct ResultLabels {
+// The five texts of the results box: a, b, c, the count and the standard deviation. Bare captions
+// until a fit has written them.
+struct ResultTexts {
   std::string a = "a =";
   std::string b = "b =";
   std::string c = "c =";
   std::string count = "data :";
   std::string stdDev = "標準偏差 =";
 
-  bool operator==(const ResultLabels&) const = default;
+  bool operator==(const ResultTexts&) const = default;
 };
 
 // The lines a report or picture repeats of the results box for `model`, in order: the
 // coefficients the kind has, then the count. The deviation line follows them.
-std::vector<std::string> ResultLines(FitModel model, const ResultLabels& shown);
+std::vector<std::string> ResultLines(FitModel model, const ResultTexts& shown);
 
 }  // namespace orvelt

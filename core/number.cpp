@@ -71,8 +71,29 @@ void RoundHalfUp(Decimal& decimal, int keep) {
   }
 }
 
-std::string FixedText(bool negative, Decimal decimal, int d) {
-  RoundHalfUp(decimal, decimal.point + d);
+// The digits FormatNumber shows of a non-negative finite value: `digits.size() - point` decimals
+// in the fixed form, n significant digits in the scientific one.
+struct Shown {
+  Decimal decimal;
+  bool scientific = false;
+};
+
+Shown ShownDigits(Ext magnitude, int w, int d) {
+  constexpr Ext kScientificFrom = 0x1p120L;
+  Shown shown{ToDecimal(magnitude), magnitude >= kScientificFrom};
+  Decimal& decimal = shown.decimal;
+  if (!shown.scientific) {
+    RoundHalfUp(decimal, decimal.point + d);
+    return shown;
+  }
+  const int n = std::clamp(w - 8, 2, 18);
+  RoundHalfUp(decimal, n);
+  if (static_cast<int>(decimal.digits.size()) > n)
+    decimal.digits.resize(n);  // carry into a new digit
+  return shown;
+}
+
+std::string FixedText(bool negative, const Decimal& decimal, int d) {
   const std::string& digits = decimal.digits;
   // Integer digits without leading zeros, at least one.
   const int firstSignificant = static_cast<int>(
@@ -84,11 +105,7 @@ std::string FixedText(bool negative, Decimal decimal, int d) {
   return text;
 }
 
-std::string ScientificText(bool negative, Decimal decimal, int w) {
-  const int n = std::clamp(w - 8, 2, 18);
-  RoundHalfUp(decimal, n);
-  if (static_cast<int>(decimal.digits.size()) > n)
-    decimal.digits.resize(n);  // carry into a new digit
+std::string ScientificText(bool negative, const Decimal& decimal) {
   const int exponent = decimal.point - 1;
   char tail[16];
   std::snprintf(tail, sizeof tail, "E%c%04d", exponent < 0 ? '-' : '+', std::abs(exponent));
@@ -138,19 +155,27 @@ ParsedNumber ParseNumber(std::string_view text) {
 }
 
 float StoreNumber(const ParsedNumber& number) {
-  return Store(number.single);
+  return CheckedFloat(number.single);
 }
 
 std::string FormatNumber(Ext v, int w, int d) {
   if (std::isnan(v)) return PadLeft("Nan", w);
   if (std::isinf(v)) return PadLeft(v > 0 ? "+Inf" : "-Inf", w);
   const bool negative = std::signbit(v);
-  const Ext magnitude = std::fabs(v);
-  const Decimal decimal = ToDecimal(magnitude);
-  constexpr Ext kScientificFrom = 0x1p120L;
-  return PadLeft(magnitude < kScientificFrom ? FixedText(negative, decimal, d)
-                                             : ScientificText(negative, decimal, w),
+  const Shown shown = ShownDigits(std::fabs(v), w, d);
+  return PadLeft(shown.scientific ? ScientificText(negative, shown.decimal)
+                                  : FixedText(negative, shown.decimal, d),
                  w);
+}
+
+Ext ShownValue(Ext v, int w, int d) {
+  if (!std::isfinite(v)) return v;
+  const Shown shown = ShownDigits(std::fabs(v), w, d);
+  const Decimal& decimal = shown.decimal;
+  // The digits as an integer times a power of ten, converted once: correctly rounded.
+  const std::string exact = (std::signbit(v) ? "-" : "") + decimal.digits + 'e' +
+                            std::to_string(decimal.point - static_cast<int>(decimal.digits.size()));
+  return strtold_l(exact.c_str(), nullptr, CLocale());
 }
 
 }  // namespace orvelt

@@ -18,11 +18,15 @@ struct ParsedNumber {
 // nothing else. A mantissa without digits is a signed zero.
 ParsedNumber ParseNumber(std::string_view text);
 
-// The 32-bit value of a valid number text; beyond the 32-bit range the command stops.
+// The 32-bit value of a valid number text as it is stored; beyond the 32-bit range the command
+// stops.
 float StoreNumber(const ParsedNumber& number);
 
 // Fixed-point text of v with d decimals, padded on the left with blanks to at least w characters;
 // from 2^120 up a short scientific form.
 std::string FormatNumber(Ext v, int w, int d);
+
+// The value that text of a finite v stands for, as the number syntax would read it back.
+Ext ShownValue(Ext v, int w, int d);
 
 }  // namespace orvelt

@@ -2,7 +2,7 @@
 
 namespace orvelt {
 
-std::string TextReport(FitModel model, const ResultLabels& shown, const GridCells& grid1) {
+std::string TextReport(FitModel model, const ResultTexts& shown, const GridCells& series1) {
   constexpr const char* kEnd = "\r\n";
   std::string text = std::string(FormulaText(model)) + kEnd;
   auto line = [&](const std::string& label) { text += "  " + label + kEnd; };
@@ -11,8 +11,10 @@ std::string TextReport(FitModel model, const ResultLabels& shown, const GridCell
   text += "No.\tx\ty";
   text += kEnd;
   for (int r = 1; r <= kRows; ++r) {
-    if (grid1[1][r].empty() || grid1[2][r].empty()) continue;
-    text += std::to_string(r) + '\t' + grid1[1][r] + '\t' + grid1[2][r] + '\t' + grid1[3][r] + kEnd;
+    const auto& row = series1[r];
+    if (row[kColumnX].empty() || row[kColumnY].empty()) continue;
+    text += std::to_string(r) + '\t' + row[kColumnX] + '\t' + row[kColumnY] + '\t' +
+            row[kColumnOmit] + kEnd;
   }
   return text;
 }

@@ -4,11 +4,12 @@
 
 #include <string>
 
-#include "core/fit.h"
+#include "core/cells.h"
+#include "core/formula.h"
 
 namespace orvelt {
 
-// `shown` holds the current texts of the five result labels; `grid1` the cells of series 1.
-std::string TextReport(FitModel model, const ResultLabels& shown, const GridCells& grid1);
+// `shown` holds the texts of the results box, `series1` the cells of series 1.
+std::string TextReport(FitModel model, const ResultTexts& shown, const GridCells& series1);
 
 }  // namespace orvelt

@@ -24,7 +24,7 @@ constexpr char kTempPrefix[] = ".orvelt-", kTempSuffix[] = ".tmp";
 constexpr qsizetype kTempDigits = 8;
 
 [[noreturn]] void Fail(int error) {
-  throw CommandError(IoErrorText(error));
+  throw CommandError(IoErrorMessage(error), {std::to_string(error)});
 }
 
 // A symbolic link is followed, so that the file behind it is replaced and the link stays.
@@ -264,25 +264,29 @@ FileSystem& SystemFileSystem() {
   return system;
 }
 
-std::string IoErrorText(int error) {
+const Message& IoErrorMessage(int error) {
   switch (error) {
     case ENOENT:
-      return "ファイルが見つかりません";
+      return kFileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
     case ELOOP:
     case EISDIR:
-      return "不正なファイル名です";
+      return kInvalidFileName;
     case EMFILE:
     case ENFILE:
-      return "オープンしたファイルが多すぎます";
+      return kTooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
-      return "ファイルへのアクセスが拒否されました";
+      return kAccessDenied;
     default:
-      return "I/O エラー (" + std::to_string(error) + ")";
+      return kIoError;
   }
+}
+
+std::string IoErrorText(int error) {
+  return MessageText(IoErrorMessage(error), {std::to_string(error)});
 }
 
 bool FileExists(const QString& path, FileSystem& files) {

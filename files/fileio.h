@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
+
 namespace orvelt {
 
 // The system calls of the same names: the same results, errno set on failure. This base class makes
@@ -35,12 +37,14 @@ class FileSystem {
 
 FileSystem& SystemFileSystem();
 
-// The one text of each failure (UTF-8):
-//   ENOENT                                  "ファイルが見つかりません"
-//   ENOTDIR, ENAMETOOLONG, ELOOP, EISDIR    "不正なファイル名です" (no such folder, a folder named)
-//   EMFILE, ENFILE                          "オープンしたファイルが多すぎます"
-//   EACCES, EPERM, EROFS                    "ファイルへのアクセスが拒否されました"
-//   anything else, e.g. ENOSPC              "I/O エラー (28)", the errno value in decimal
+// The message of each failure:
+//   ENOENT                                  kFileNotFound
+//   ENOTDIR, ENAMETOOLONG, ELOOP, EISDIR    kInvalidFileName (no such folder, a folder named)
+//   EMFILE, ENFILE                          kTooManyOpenFiles
+//   EACCES, EPERM, EROFS                    kAccessDenied
+//   anything else, e.g. ENOSPC              kIoError, with the errno value in decimal
+const Message& IoErrorMessage(int error);
+// Its text (UTF-8).
 std::string IoErrorText(int error);
 
 // Whether `path` names a regular file (through symbolic links). Folders, devices and pipes are no

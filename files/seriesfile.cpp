@@ -93,10 +93,10 @@ std::optional<QByteArray> ReadHead(Read read) {
 }
 
 // The cells of lines 2 to 61 of a head that ReadHead gave.
-SeriesCells DecodeHead(QByteArrayView head) {
+GridTexts DecodeHead(QByteArrayView head) {
   LineReader lines(head);
   lines.Next();
-  SeriesCells cells;
+  GridTexts cells;
   for (int row = 1; row <= kRows; ++row)
     for (int column = kColumnX; column <= kColumnOmit; ++column)
       cells[row][column] = DecodeShiftJis(lines.Next());
@@ -105,7 +105,7 @@ SeriesCells DecodeHead(QByteArrayView head) {
 
 }  // namespace
 
-EncodedSeries EncodeSeriesFile(const SeriesCells& cells, int series) {
+EncodedSeries EncodeSeriesFile(const GridTexts& cells, int series) {
   static const QString kEmpty;
   EncodedSeries result;
   QByteArray& out = result.bytes;
@@ -129,17 +129,17 @@ EncodedSeries EncodeSeriesFile(const SeriesCells& cells, int series) {
   return result;
 }
 
-QString UnsavableCellText(int series, int row, int column) {
-  static const char* const kNames[] = {"", "x", "y", "Omit"};
-  return QStringLiteral("保存できない文字があります\n\n%1Data No. %2 の %3")
-      .arg(series == 1 ? QStringLiteral("  ") : QStringLiteral("系列２ "))
-      .arg(row)
-      .arg(QLatin1String(kNames[column]));
+Refusal SaveRefusal(const EncodedSeries& file, int series) {
+  if (file.tooLarge) return Refuse(kOversizedSeries, {std::to_string(kMaxSeriesFileBytes)});
+  return RefuseAbout(kUnsavableCell, CellName(series, file.badRow, file.badColumn));
 }
 
-QString OversizedSeriesText() {
-  return QStringLiteral("セルの文字が長すぎて保存できません\n\nファイルは %1 バイトまでです")
-      .arg(kMaxSeriesFileBytes);
+GridCells Utf8Cells(const GridTexts& texts) {
+  GridCells cells;
+  for (int row = 0; row <= kRows; ++row)
+    for (int column = 0; column < kColumns; ++column)
+      cells[row][column] = texts[row][column].toStdString();
+  return cells;
 }
 
 bool AcceptsFirstLine(QByteArrayView line) {
@@ -149,7 +149,7 @@ bool AcceptsFirstLine(QByteArrayView line) {
                                        [&](char a, char b) { return byte(a) < byte(b); });
 }
 
-std::optional<SeriesCells> DecodeSeriesFile(QByteArrayView bytes) {
+std::optional<GridTexts> DecodeSeriesFile(QByteArrayView bytes) {
   qsizetype offset = 0;
   const std::optional<QByteArray> head = ReadHead([&](QByteArray& to, qsizetype size) {
     const QByteArrayView piece = bytes.sliced(offset).first(std::min(size, bytes.size() - offset));
@@ -161,7 +161,7 @@ std::optional<SeriesCells> DecodeSeriesFile(QByteArrayView bytes) {
   return DecodeHead(*head);
 }
 
-std::optional<SeriesCells> ReadSeriesFile(const QString& path, FileSystem& files) {
+std::optional<GridTexts> ReadSeriesFile(const QString& path, FileSystem& files) {
   InputFile file(path, files);
   const std::optional<QByteArray> head =
       ReadHead([&](QByteArray& to, qsizetype size) { return file.Read(to, size); });

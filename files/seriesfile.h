@@ -9,7 +9,8 @@
 #include <array>
 #include <optional>
 
-#include "core/datastore.h"
+#include "core/cells.h"
+#include "core/messages.h"
 #include "files/fileio.h"
 
 namespace orvelt {
@@ -21,10 +22,12 @@ inline constexpr char kMagicLine[] = "ovt110";
 // is some other file, and reading it whole could take all the machine's memory.
 inline constexpr qsizetype kMaxSeriesFileBytes = qsizetype{1} << 20;
 
-// Cell texts of one series' grid as [row][column], indexed like the grid: rows 1 to 20, columns
-// kColumnX, kColumnY and kColumnOmit. Row 0 and column 0 are the grid's headers and stay unused.
-using SeriesCells = std::array<std::array<QString, 4>, kRows + 1>;
-inline constexpr int kColumnX = 1, kColumnY = 2, kColumnOmit = 3;
+// Cell texts as the windows hold them: UTF-16, where a byte that reads as no character survives
+// (files/shiftjis.h). A file holds rows 1 to 20 of columns kColumnX, kColumnY and kColumnOmit.
+using GridTexts = CellGrid<QString>;
+
+// The texts as the core reads them, UTF-8.
+GridCells Utf8Cells(const GridTexts& texts);
 
 // The whole file; or the first cell in file order that holds a character Shift-JIS lacks, or a file
 // that would pass kMaxSeriesFileBytes (whichever comes first in file order): then `bytes` is empty
@@ -39,16 +42,11 @@ struct EncodedSeries {
 };
 
 // Series 1 writes the Omit texts as the third lines; any other series number empty third lines.
-EncodedSeries EncodeSeriesFile(const SeriesCells& cells, int series);
+EncodedSeries EncodeSeriesFile(const GridTexts& cells, int series);
 
-// The message naming the cell that cannot be saved: for series 1
-// "保存できない文字があります\n\n  Data No. 3 の y", for any other series number
-// "保存できない文字があります\n\n系列２ Data No. 3 の y"; the column is named x, y or Omit.
-QString UnsavableCellText(int series, int row, int column);
-
-// The message for a series whose file would pass kMaxSeriesFileBytes:
-// "セルの文字が長すぎて保存できません\n\nファイルは 1048576 バイトまでです".
-QString OversizedSeriesText();
+// Why a series cannot be saved, for a file that is not Ok(): the cell that cannot, named as
+// series 1's or series 2's, or the file that would pass kMaxSeriesFileBytes.
+Refusal SaveRefusal(const EncodedSeries& file, int series);
 
 // A first line (without its line end) is read when it is not below the magic line, compared byte by
 // byte as unsigned values, a proper prefix counting as below: "ovt110", "ovt1100", "ovt111", a
@@ -59,14 +57,14 @@ bool AcceptsFirstLine(QByteArrayView line);
 // nothing when the first line is refused or the 61 lines take more than kMaxSeriesFileBytes. A line
 // ends at LF or CR LF, a CR elsewhere is dropped; missing lines read as empty texts and lines after
 // line 61 are ignored.
-std::optional<SeriesCells> DecodeSeriesFile(QByteArrayView bytes);
+std::optional<GridTexts> DecodeSeriesFile(QByteArrayView bytes);
 
 // DecodeSeriesFile of the file at `path`, which is read only as far as that needs: while the first
 // line is undecided, each read asks for no more bytes than the magic line has left to match, so
 // that most other files are refused after at most 6 bytes; after it, blocks up to the end of line 61,
 // and never more than kMaxSeriesFileBytes + 1 bytes in all. The file is closed before it returns.
 // Failures throw as InputFile's do.
-std::optional<SeriesCells> ReadSeriesFile(const QString& path,
-                                          FileSystem& files = SystemFileSystem());
+std::optional<GridTexts> ReadSeriesFile(const QString& path,
+                                        FileSystem& files = SystemFileSystem());
 
 }  // namespace orvelt

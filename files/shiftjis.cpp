@@ -5,7 +5,7 @@
 #include <array>
 #include <cstring>
 
-#include "core/arith.h"
+#include "core/messages.h"
 
 namespace orvelt {
 
@@ -19,8 +19,7 @@ constexpr char16_t kFirstEscape = kByteEscapeBase + 0x80, kLastEscape = kByteEsc
 class Iconv {
  public:
   Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1))
-      throw CommandError(std::string("文字コード ") + from + " → " + to + " の変換がありません");
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw CommandError(kNoConversion, {from, to});
   }
   ~Iconv() { iconv_close(cd_); }
   Iconv(const Iconv&) = delete;

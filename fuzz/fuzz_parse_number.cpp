@@ -175,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!SameBits(stored, expectedSingle)) Fail("stored value differs", text);
   } catch (const orvelt::CommandError& e) {
     if (!std::isinf(expectedSingle)) Fail("error within the 32-bit range", text);
-    if (std::strcmp(e.what(), orvelt::kOverflowText) != 0) Fail("overflow message", text);
+    if (std::strcmp(e.what(), orvelt::kOverflow.text) != 0) Fail("overflow message", text);
   }
   return 0;
 }

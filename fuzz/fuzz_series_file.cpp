@@ -13,10 +13,10 @@
 
 namespace {
 
+using orvelt::GridTexts;
 using orvelt::kColumnOmit;
 using orvelt::kColumnX;
 using orvelt::kRows;
-using orvelt::SeriesCells;
 
 constexpr int kLines = 1 + 3 * kRows;
 
@@ -55,21 +55,21 @@ bool InFile(int row, int column) {
   return row >= 1 && row <= kRows && column >= kColumnX && column <= kColumnOmit;
 }
 
-void CheckSame(const SeriesCells& read, const SeriesCells& expected, const char* what) {
+void CheckSame(const GridTexts& read, const GridTexts& expected, const char* what) {
   for (int row = 0; row <= kRows; ++row)
     for (int column = 0; column <= kColumnOmit; ++column)
       if (read[row][column] != expected[row][column]) Fail(what, row, column);
 }
 
 // Written as `series` and read again.
-void CheckRoundTrip(const SeriesCells& cells, int series, qsizetype cellBytes) {
+void CheckRoundTrip(const GridTexts& cells, int series, qsizetype cellBytes) {
   const orvelt::EncodedSeries written = orvelt::EncodeSeriesFile(cells, series);
   // Every cell came from file bytes, which a cell text never loses.
   if (!written.Ok()) Fail("read cells cannot be written", written.badRow, written.badColumn);
   if (written.bytes.size() != 128 + cellBytes) Fail("written size");
-  const std::optional<SeriesCells> again = orvelt::DecodeSeriesFile(written.bytes);
+  const std::optional<GridTexts> again = orvelt::DecodeSeriesFile(written.bytes);
   if (!again) Fail("written file refused");
-  SeriesCells expected = cells;
+  GridTexts expected = cells;
   if (series != 1)
     for (int row = 1; row <= kRows; ++row) expected[row][kColumnOmit].clear();
   CheckSame(*again, expected, series == 1 ? "series 1 round trip" : "series 2 round trip");
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool readable =
       firstLineReadable && taken <= static_cast<std::size_t>(orvelt::kMaxSeriesFileBytes);
 
-  const std::optional<SeriesCells> cells = orvelt::DecodeSeriesFile(bytes);
+  const std::optional<GridTexts> cells = orvelt::DecodeSeriesFile(bytes);
   if (cells.has_value() != readable) Fail(readable ? "readable file refused" : "file accepted");
   if (!cells) return 0;
 

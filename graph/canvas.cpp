@@ -115,10 +115,6 @@ void Canvas::SetFontSize(int points) {
   points_ = points;
 }
 
-int Canvas::FontPixels() const {
-  return static_cast<int>(std::lround(points_ * 96.0 / 72.0));
-}
-
 const Canvas::Face& Canvas::FaceOf(int points, double ratio) const {
   for (const Face& face : faces_)
     if (face.points == points && face.ratio == ratio) return face;
@@ -234,11 +230,11 @@ void Canvas::MoveTo(int x, int y) {
 }
 
 void Canvas::LineTo(int x, int y) {
-  Polyline(x_, y_, x, y);
+  Segment(x_, y_, x, y);
   MoveTo(x, y);
 }
 
-void Canvas::Polyline(int x1, int y1, int x2, int y2) {
+void Canvas::Segment(int x1, int y1, int x2, int y2) {
   if (x1 != x2 || y1 != y2) {
     Draw(Drawing{Drawing::Kind::Segment, x1, y1, x2, y2, pen_, brush_, 0, QString(),
                  Within(image_.rect(), std::min(x1, x2), std::min(y1, y2),

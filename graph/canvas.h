@@ -37,7 +37,6 @@ class Canvas {
   // 15, 8 are 11.
   void SetFontSize(int points);
   int FontSize() const { return points_; }
-  int FontPixels() const;
 
   // Outline in the pen colour on columns x1 and x2 - 1 and rows y1 and y2 - 1, inside in the brush.
   void Rectangle(int x1, int y1, int x2, int y2);
@@ -48,7 +47,7 @@ class Canvas {
   // nearest pixel of the true line across it; an exact half goes to the smaller coordinate.
   void MoveTo(int x, int y);
   void LineTo(int x, int y);  // from the current position, which then moves to (x, y)
-  void Polyline(int x1, int y1, int x2, int y2);  // two points; the current position stays
+  void Segment(int x1, int y1, int x2, int y2);  // the current position stays
 
   // The point marker: in a 4 x 4 box the outline is the box without its corners in the pen, the
   // 2 x 2 centre in the brush. The graph draws no other ellipse, so other boxes draw nothing.

@@ -18,12 +18,6 @@ constexpr int kFramePoints = 9;  // the frame's texts
 const QColor kBlack(0, 0, 0), kWhite(255, 255, 255), kGrey(128, 128, 128), kRed(255, 0, 0),
     kGreen(0, 128, 0), kBlue(0, 0, 255);
 
-// Rounds to 32 bits without the command's overflow check: the graph reports no failure, and an
-// infinite sample simply lies outside the plot.
-float Single(Ext v) {
-  return static_cast<float>(v);
-}
-
 // Rounded once, ties to even (the default rounding mode), and held well inside the int range so
 // that a stray value cannot wrap around.
 int Pixel(Ext v) {
@@ -36,16 +30,16 @@ int Pixel(Ext v) {
 
 // All positive data keep zero at 1/11 of the span, all negative data at 11/12, mixed data gain a
 // tenth of the span at the top end and eleven hundredths at the bottom.
-void Widen(float& hi, float& lo) {
+void WidenThroughOrigin(float& hi, float& lo) {
   if (lo > 0) {
-    hi = Single(hi + Ext{hi} / 10);
-    lo = Single(-Ext{hi} / 10);
+    hi = UncheckedFloat(hi + Ext{hi} / 10);
+    lo = UncheckedFloat(-Ext{hi} / 10);
   } else if (hi < 0) {
-    hi = Single(-Ext{lo} / 10);
-    lo = Single(lo + Ext{lo} / 10);
+    hi = UncheckedFloat(-Ext{lo} / 10);
+    lo = UncheckedFloat(lo + Ext{lo} / 10);
   } else {
-    hi = Single(hi + (Ext{hi} - lo) / 10);
-    lo = Single(lo - (Ext{hi} - lo) / 10);
+    hi = UncheckedFloat(hi + (Ext{hi} - lo) / 10);
+    lo = UncheckedFloat(lo - (Ext{hi} - lo) / 10);
   }
 }
 
@@ -60,8 +54,8 @@ void FrameOnData(float& hi, float& lo) {
     }
     margin = std::fabs(Ext{hi}) / 10;
   }
-  hi = Single(hi + margin);
-  lo = Single(lo - margin);
+  hi = UncheckedFloat(hi + margin);
+  lo = UncheckedFloat(lo - margin);
 }
 
 QString Text(const std::string& utf8) {
@@ -78,12 +72,12 @@ void DrawFrame(Canvas& canvas, const PlotRange& range, GraphView view) {
   const int axisRow = range.Row(0), axisColumn = range.Column(0);
   canvas.SetPenColor(kGrey);
   if (view == GraphView::FitData) {
-    if (axisRow >= 1 && axisRow <= W - 2) canvas.Polyline(1, axisRow, W - 1, axisRow);
-    if (axisColumn >= 1 && axisColumn <= W - 2) canvas.Polyline(axisColumn, 1, axisColumn, W - 1);
+    if (axisRow >= 1 && axisRow <= W - 2) canvas.Segment(1, axisRow, W - 1, axisRow);
+    if (axisColumn >= 1 && axisColumn <= W - 2) canvas.Segment(axisColumn, 1, axisColumn, W - 1);
     return;
   }
-  canvas.Polyline(0, axisRow, W, axisRow);
-  canvas.Polyline(axisColumn, 0, axisColumn, W);
+  canvas.Segment(0, axisRow, W, axisRow);
+  canvas.Segment(axisColumn, 0, axisColumn, W);
 
   canvas.TextOut(axisColumn - 8, axisRow + 1, QStringLiteral("0"));
   const std::string right = FormatNumber(range.R, 4, 2);
@@ -95,10 +89,10 @@ void DrawFrame(Canvas& canvas, const PlotRange& range, GraphView view) {
 // view is drawn again over their ends, so that it stays whole.
 void StrokeOutline(Canvas& canvas, int W) {
   canvas.SetPenColor(kBlack);
-  canvas.Polyline(0, 0, W, 0);
-  canvas.Polyline(0, W - 1, W, W - 1);
-  canvas.Polyline(0, 0, 0, W);
-  canvas.Polyline(W - 1, 0, W - 1, W);
+  canvas.Segment(0, 0, W, 0);
+  canvas.Segment(0, W - 1, W, W - 1);
+  canvas.Segment(0, 0, 0, W);
+  canvas.Segment(W - 1, 0, W - 1, W);
 }
 
 void DrawMarker(Canvas& canvas, const PlotRange& range, float x, float y) {
@@ -106,22 +100,15 @@ void DrawMarker(Canvas& canvas, const PlotRange& range, float x, float y) {
   canvas.Ellipse(c - 2, r - 2, c + 2, r + 2);
 }
 
-void DrawPoints(Canvas& canvas, const PlotRange& range, const GraphSources& sources) {
-  const DataStore& store = sources.store;
+void DrawPoints(Canvas& canvas, const PlotRange& range, const FitResult& result) {
   canvas.SetPenColor(kRed);
-  for (int i = 1; i <= store.Count1; ++i) {
-    canvas.SetBrushColor(store.Use1[i] == 1 ? kRed : kWhite);
-    DrawMarker(canvas, range, store.X1[i], store.Y1[i]);
+  for (const PlotPoint& point : result.series1) {
+    canvas.SetBrushColor(point.used ? kRed : kWhite);
+    DrawMarker(canvas, range, point.x, point.y);
   }
-  if (!sources.plotSeries2) return;
   canvas.SetPenColor(kGreen);
   canvas.SetBrushColor(kGreen);
-  for (int r = 1; r <= kRows; ++r) {
-    const std::string &xText = sources.grid2[1][r], &yText = sources.grid2[2][r];
-    if (xText.empty() || yText.empty()) continue;
-    const ParsedNumber x = ParseNumber(xText), y = ParseNumber(yText);
-    if (x.valid && y.valid) DrawMarker(canvas, range, x.single, y.single);
-  }
+  for (const PlotPoint& point : result.series2) DrawMarker(canvas, range, point.x, point.y);
 }
 
 // One sample per column, 0 to W. A run of line ends at the last sample inside [B, T] and the next
@@ -129,8 +116,8 @@ void DrawPoints(Canvas& canvas, const PlotRange& range, const GraphSources& sour
 void DrawCurvePass(Canvas& canvas, const PlotRange& range, const Curve& q, float offset) {
   bool penUp = true;
   for (int i = 0; i <= range.W; ++i) {
-    const float x = Single(range.L + static_cast<Ext>(i) * range.sx);
-    const float y = Single(q.At(x) + offset);
+    const float x = UncheckedFloat(range.L + static_cast<Ext>(i) * range.sx);
+    const float y = UncheckedFloat(q.At(x) + offset);
     if (!(y >= range.B && y <= range.T)) {  // a NaN too
       penUp = true;
       continue;
@@ -144,21 +131,19 @@ void DrawCurvePass(Canvas& canvas, const PlotRange& range, const Curve& q, float
   }
 }
 
-// The curve shifted by k times the deviation the results box shows, so rounded to 5 decimals.
-void DrawBands(Canvas& canvas, const PlotRange& range, const Curve& curve,
-               const GraphSources& sources) {
-  const DataStore& store = sources.store;
-  // Two used rows or fewer have no deviation, and the results box shows none.
-  if (sources.bandMultiple == 0 || store.UsedCount() <= 2) return;
-  const Ext s = ParseNumber(StdDevText(store, sources.model)).value;
-  const float d = Single(sources.bandMultiple * s);
+// The curve shifted by k times the deviation the results box shows, so rounded to 5 decimals. Two
+// used rows or fewer have no deviation, and no bands.
+void DrawBands(Canvas& canvas, const PlotRange& range, const Curve& curve, const FitResult& result,
+               int bandMultiple) {
+  if (bandMultiple == 0 || !result.figures.stdDev) return;
+  const float d = UncheckedFloat(bandMultiple * result.shownStdDev);
   if (d == 0) return;
   canvas.SetPenColor(kBlue);
   DrawCurvePass(canvas, range, curve, -d);
   DrawCurvePass(canvas, range, curve, d);
 }
 
-void DrawFormulaBlock(Canvas& canvas, FitModel model, const ResultLabels& labels) {
+void DrawFormulaBlock(Canvas& canvas, FitModel model, const ResultTexts& texts) {
   canvas.SetFontSize(11);
   canvas.SetBrushColor(kWhite);
   // "^2" gives way to a blank, leaving two after "ax": the exponent goes into that gap, raised
@@ -173,11 +158,11 @@ void DrawFormulaBlock(Canvas& canvas, FitModel model, const ResultLabels& labels
   }
   // One result line every 15 rows; the deviation line sits 2 columns left and 2 rows lower.
   int row = 355;
-  for (const std::string& line : ResultLines(model, labels)) {
+  for (const std::string& line : ResultLines(model, texts)) {
     canvas.TextOut(120, row, Text(line));
     row += 15;
   }
-  canvas.TextOut(118, row + 2, Text(labels.stdDev));
+  canvas.TextOut(118, row + 2, Text(texts.stdDev));
 }
 
 }  // namespace
@@ -190,14 +175,14 @@ int PlotRange::Row(float y) const {
   return W - Pixel((Ext{y} - B) / sy);
 }
 
-PlotRange DerivePlotRange(float XMax, float XMin, float YMax, float YMin, int W) {
+PlotRange DerivePlotRange(const DataRanges& ranges, int W) {
   PlotRange range;
   range.W = W;
   float &L = range.L, &R = range.R, &B = range.B, &T = range.T;
-  R = XMax;
-  L = XMin;
-  T = YMax;
-  B = YMin;
+  R = ranges.XMax;
+  L = ranges.XMin;
+  T = ranges.YMax;
+  B = ranges.YMin;
   if (R == L) {
     if (L >= 0) {
       L = 0;
@@ -215,30 +200,30 @@ PlotRange DerivePlotRange(float XMax, float XMin, float YMax, float YMin, int W)
       T = 0;
     }
   }
-  Widen(R, L);
-  Widen(T, B);
-  range.sx = Single((Ext{R} - L) / W);
-  range.sy = Single((Ext{T} - B) / W);
+  WidenThroughOrigin(R, L);
+  WidenThroughOrigin(T, B);
+  range.sx = UncheckedFloat((Ext{R} - L) / W);
+  range.sy = UncheckedFloat((Ext{T} - B) / W);
   return range;
 }
 
-PlotRange DeriveDataRange(float XMax, float XMin, float YMax, float YMin, int W) {
+PlotRange DeriveDataRange(const DataRanges& ranges, int W) {
   PlotRange range;
   range.W = W;
-  range.R = XMax;
-  range.L = XMin;
-  range.T = YMax;
-  range.B = YMin;
+  range.R = ranges.XMax;
+  range.L = ranges.XMin;
+  range.T = ranges.YMax;
+  range.B = ranges.YMin;
   FrameOnData(range.R, range.L);
   FrameOnData(range.T, range.B);
-  range.sx = Single((Ext{range.R} - range.L) / W);
-  range.sy = Single((Ext{range.T} - range.B) / W);
+  range.sx = UncheckedFloat((Ext{range.R} - range.L) / W);
+  range.sy = UncheckedFloat((Ext{range.T} - range.B) / W);
   return range;
 }
 
 int EndDecimals(float lo, float hi) {
   // Told apart by value: "-0.00" and "0.00" are the same number.
-  auto shown = [](float v, int d) { return ParseNumber(FormatNumber(v, 4, d)).value; };
+  auto shown = [](float v, int d) { return ShownValue(v, 4, d); };
   int d = 2;
   while (d < 5 && shown(lo, d) == shown(hi, d)) ++d;
   return d;
@@ -284,19 +269,18 @@ void BlankGraphPicture(Canvas& canvas) {
   canvas.FillRect(0, W, W, canvas.Height());
 }
 
-void DrawGraph(Canvas& canvas, float XMax, float XMin, float YMax, float YMin,
-               const GraphSources& sources, GraphView view) {
+void DrawGraph(Canvas& canvas, const FitResult& result, int bandMultiple, GraphView view) {
   canvas.SetFontSize(kFramePoints);
   const bool onData = view == GraphView::FitData;
-  const PlotRange range = onData ? DeriveDataRange(XMax, XMin, YMax, YMin, canvas.Width())
-                                 : DerivePlotRange(XMax, XMin, YMax, YMin, canvas.Width());
+  const PlotRange range = onData ? DeriveDataRange(result.ranges, canvas.Width())
+                                 : DerivePlotRange(result.ranges, canvas.Width());
   DrawFrame(canvas, range, view);
-  DrawPoints(canvas, range, sources);
-  const DataStore& store = sources.store;
-  const Curve curve = CurveOf(sources.model, store.CoefA, store.CoefB, store.CoefC);
+  DrawPoints(canvas, range, result);
+  const FitFigures& f = result.figures;
+  const Curve curve = CurveOf(result.model, f.a, f.b, f.c);
   canvas.SetPenColor(kBlack);
   DrawCurvePass(canvas, range, curve, 0);
-  DrawBands(canvas, range, curve, sources);
+  DrawBands(canvas, range, curve, result, bandMultiple);
   if (onData) {
     // The numbers go over everything, so that they stay whole; the outline first, where the
     // curve and the bands may have reached it.
@@ -305,11 +289,7 @@ void DrawGraph(Canvas& canvas, float XMax, float XMin, float YMax, float YMin,
     for (const PlacedText& number : EndNumbers(canvas, range))
       canvas.TextOut(number.cell.x(), number.cell.y(), number.text);
   }
-  DrawFormulaBlock(canvas, sources.model, sources.labels);
-}
-
-void DrawGraph(Canvas& canvas, const GraphScene& scene, GraphView view) {
-  DrawGraph(canvas, scene.XMax, scene.XMin, scene.YMax, scene.YMin, scene.Sources(), view);
+  DrawFormulaBlock(canvas, result.model, result.texts);
 }
 
 }  // namespace orvelt

@@ -6,8 +6,7 @@
 #include <QString>
 #include <vector>
 
-#include "core/datastore.h"
-#include "core/fit.h"
+#include "core/compute.h"
 #include "graph/canvas.h"
 
 namespace orvelt {
@@ -25,14 +24,14 @@ struct PlotRange {
 
 // Widens the data ranges so that zero lies inside both, with a margin; every step is stored as a
 // 32-bit value. Needs XMax and XMin not both 0.
-PlotRange DerivePlotRange(float XMax, float XMin, float YMax, float YMin, int W);
+PlotRange DerivePlotRange(const DataRanges& ranges, int W);
 
 // How the plot square frames the data: with the origin inside, or on the data alone.
 enum class GraphView { ThroughOrigin, FitData };
 
 // The frame on the data alone: each range gains a tenth of its span beyond both ends; a range of
 // one value a tenth of its magnitude, or half a unit around 0. Stored as 32-bit values.
-PlotRange DeriveDataRange(float XMax, float XMin, float YMax, float YMin, int W);
+PlotRange DeriveDataRange(const DataRanges& ranges, int W);
 
 // The decimals that tell the two ends of an axis apart in the frame's numbers: 2, or more up to 5.
 int EndDecimals(float lo, float hi);
@@ -47,37 +46,13 @@ struct PlacedText {
 // text size: inside the plot square clear of its outline and of each other.
 std::vector<PlacedText> EndNumbers(Canvas& canvas, const PlotRange& range);
 
-// What the graph reads besides the ranges: the store, the selectors and the window's texts.
-struct GraphSources {
-  const DataStore& store;
-  FitModel model;              // RadioGroup1
-  int bandMultiple;            // RadioGroup2: 0 for no band, else the multiple of the deviation
-  bool plotSeries2;            // CheckBox1
-  const GridCells& grid2;      // StringGrid2, already checked by the grid reader
-  const ResultLabels& labels;  // Label2 to Label6
-};
-
-// Everything a graph is drawn from, kept whole so that it can be drawn again in another view.
-struct GraphScene {
-  DataStore store;
-  FitModel model = FitModel::Linear;
-  int bandMultiple = 0;
-  bool plotSeries2 = false;
-  GridCells grid2{};
-  ResultLabels labels;
-  float XMax = 0, XMin = 0, YMax = 0, YMin = 0;
-
-  GraphSources Sources() const { return {store, model, bandMultiple, plotSeries2, grid2, labels}; }
-};
-
 // The picture as the results reset leaves it: black outline of the plot square on white, white
 // below, pen black, brush white.
 void BlankGraphPicture(Canvas& canvas);
 
-// Draws the whole graph in `view` over a blanked picture; the brush must be white. Reports no
-// failure.
-void DrawGraph(Canvas& canvas, float XMax, float XMin, float YMax, float YMin,
-               const GraphSources& sources, GraphView view = GraphView::ThroughOrigin);
-void DrawGraph(Canvas& canvas, const GraphScene& scene, GraphView view);
+// Draws the graph of a fit in `view` over a blanked picture, with bands at `bandMultiple` times
+// the deviation shown (none for 0); the brush must be white. Reports no failure.
+void DrawGraph(Canvas& canvas, const FitResult& result, int bandMultiple,
+               GraphView view = GraphView::ThroughOrigin);
 
 }  // namespace orvelt

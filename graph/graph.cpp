@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 
-#include "core/arith.h"
+#include "core/messages.h"
 #include "graph/drawgraph.h"
 #include "graph/face.h"
 
@@ -68,8 +68,7 @@ void TForm2::FormCreate() {
 }
 
 void TForm2::Activate() {
-  if (!isVisible() || !isEnabled())
-    throw orvelt::CommandError("無効/非表示ウィンドウにはフォーカスを設定できません");
+  if (!isVisible() || !isEnabled()) throw orvelt::CommandError(orvelt::kHiddenWindow);
   raise();
   activateWindow();
 }

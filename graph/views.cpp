@@ -37,23 +37,24 @@ void GraphViews::SetView(GraphView view) {
   (view == GraphView::FitData ? FitData : ThroughOrigin)->setChecked(true);
   if (view == view_) return;
   view_ = view;
-  if (scene_) Draw();
+  if (result_) Draw();
 }
 
-void GraphViews::Show(const GraphScene& scene) {
-  scene_ = scene;
+void GraphViews::Show(std::shared_ptr<const FitResult> result, int bandMultiple) {
+  result_ = std::move(result);
+  bandMultiple_ = bandMultiple;
   Draw();
 }
 
 void GraphViews::Blank() {
-  scene_.reset();
+  result_.reset();
   BlankGraphPicture(canvas_);
 }
 
 void GraphViews::Draw() {
   // As the compute command draws it: on the picture the results reset leaves.
   BlankGraphPicture(canvas_);
-  DrawGraph(canvas_, *scene_, View());
+  DrawGraph(canvas_, *result_, bandMultiple_, View());
 }
 
 bool GraphViews::eventFilter(QObject* watched, QEvent* event) {

@@ -3,7 +3,7 @@
 // that graph again without a new compute.
 
 #include <QObject>
-#include <optional>
+#include <memory>
 
 #include "graph/canvas.h"
 #include "graph/drawgraph.h"
@@ -28,9 +28,9 @@ class GraphViews : public QObject {
   GraphView View() const;
   // Takes effect at once: a picture that holds a graph is drawn again in the new view.
   void SetView(GraphView view);
-  // A blank picture with the graph on it in the current view; the graph is kept for a change of
-  // view.
-  void Show(const GraphScene& scene);
+  // A blank picture with the graph of the fit on it in the current view, bands at `bandMultiple`
+  // times its deviation; both are kept for a change of view.
+  void Show(std::shared_ptr<const FitResult> result, int bandMultiple);
   // The results reset: a blank picture, and no graph to draw again.
   void Blank();
 
@@ -42,7 +42,8 @@ class GraphViews : public QObject {
 
   Canvas& canvas_;
   GraphView view_ = GraphView::ThroughOrigin;
-  std::optional<GraphScene> scene_;
+  std::shared_ptr<const FitResult> result_;  // none after a reset
+  int bandMultiple_ = 0;
 };
 
 }  // namespace orvelt

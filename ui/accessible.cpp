@@ -16,13 +16,18 @@ namespace {
 
 class GridAccessible;
 
+// The table's children are the cells row by row, the header row and the label column included.
+int ChildIndex(const DataGrid* grid, int col, int row) {
+  return row * grid->ColCount() + col;
+}
+
 // One cell of a grid, the header row and the label column included. Grid coordinates; the
 // table's own row and column numbers count data cells only, from 0.
 class CellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
  public:
   CellAccessible(DataGrid* grid, int col, int row) : grid_(grid), col_(col), row_(row) {}
 
-  int Index() const { return row_ * grid_->ColCount() + col_; }
+  int Index() const { return ChildIndex(grid_, col_, row_); }
   const DataGrid* Grid() const { return grid_; }
   bool IsData() const { return col_ > 0 && row_ > 0; }
 
@@ -109,7 +114,7 @@ class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterfac
 
   // The cell's view, made when first asked for and kept as long as the grid.
   CellAccessible* Cell(int col, int row) const {
-    const int index = row * Grid()->ColCount() + col;
+    const int index = ChildIndex(Grid(), col, row);
     if (const auto found = cells_.constFind(index); found != cells_.constEnd())
       return static_cast<CellAccessible*>(QAccessible::accessibleInterface(*found));
     auto* cell = new CellAccessible(Grid(), col, row);
@@ -254,11 +259,38 @@ GridAccessible* TableOf(DataGrid* grid) {
   return dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(grid));
 }
 
+// Tells assistive technology, when any listens, that a cell's text changed, and which cell is
+// current.
+class GridNews : public GridObserver {
+ public:
+  void CellTextChanged(DataGrid* grid, int col, int row) override {
+    if (!QAccessible::isActive()) return;
+    GridAccessible* table = TableOf(grid);
+    if (!table) return;
+    QAccessibleEvent cell(table->Cell(col, row), QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&cell);
+    if (col == 0 && row == 0) {
+      QAccessibleEvent name(grid, QAccessible::NameChanged);
+      QAccessible::updateAccessibility(&name);
+    }
+  }
+
+  void CurrentCellShown(DataGrid* grid) override {
+    if (!QAccessible::isActive() || !grid->Editor()->hasFocus()) return;
+    GridAccessible* table = TableOf(grid);
+    if (!table) return;
+    QAccessibleEvent focus(table->Cell(grid->Col(), grid->Row()), QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
+  }
+};
+
 }  // namespace
 
 void InstallAccessibleControls() {
+  static GridNews news;
   static const bool installed = (QAccessible::installFactory(&Factory), true);
   (void)installed;
+  SetGridObserver(&news);
 }
 
 void RenewAccessible(QObject* control) {
@@ -267,26 +299,6 @@ void RenewAccessible(QObject* control) {
   QAccessibleInterface* view = QAccessible::queryAccessibleInterface(control);
   if (view && !dynamic_cast<GridAccessible*>(view) && !dynamic_cast<TextLabelAccessible*>(view))
     QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(view));
-}
-
-void NotifyCellText(DataGrid* grid, int col, int row) {
-  if (!QAccessible::isActive()) return;
-  GridAccessible* table = TableOf(grid);
-  if (!table) return;
-  QAccessibleEvent cell(table->Cell(col, row), QAccessible::NameChanged);
-  QAccessible::updateAccessibility(&cell);
-  if (col == 0 && row == 0) {
-    QAccessibleEvent name(grid, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&name);
-  }
-}
-
-void NotifyCurrentCell(DataGrid* grid) {
-  if (!QAccessible::isActive() || !grid->Editor()->hasFocus()) return;
-  GridAccessible* table = TableOf(grid);
-  if (!table) return;
-  QAccessibleEvent focus(table->Cell(grid->Col(), grid->Row()), QAccessible::Focus);
-  QAccessible::updateAccessibility(&focus);
 }
 
 }  // namespace orvelt

@@ -7,18 +7,11 @@ class QObject;
 
 namespace orvelt {
 
-class DataGrid;
-
-// Makes the grids and text labels show themselves so; once per process, before the first of
-// them is made. Their constructors call it.
+// Makes the grids and text labels show themselves so, and has the grids tell assistive technology
+// of their changes when any listens; before the first of them is made.
 void InstallAccessibleControls();
 
 // For a control made while accessibility is on: drops a view of it made before it was complete.
 void RenewAccessible(QObject* control);
-
-// Tell assistive technology, when any listens, that a cell's text changed, and which cell is
-// current once the cursor moved or the grid got the keyboard focus.
-void NotifyCellText(DataGrid* grid, int col, int row);
-void NotifyCurrentCell(DataGrid* grid);
 
 }  // namespace orvelt

@@ -5,14 +5,9 @@
 #include <QPainter>
 #include <QRadioButton>
 
-#include "ui/accessible.h"
-
 namespace orvelt {
 
-TextLabel::TextLabel(QWidget* parent) : QLabel(parent) {
-  InstallAccessibleControls();
-  RenewAccessible(this);
-}
+TextLabel::TextLabel(QWidget* parent) : QLabel(parent) {}
 
 RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
     : QGroupBox(caption, parent) {

@@ -1,6 +1,5 @@
 #include "ui/datagrid.h"
 
-#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -15,7 +14,6 @@
 
 #include "app/clipboard.h"
 #include "core/block.h"
-#include "ui/accessible.h"
 
 namespace orvelt {
 
@@ -46,15 +44,15 @@ QStringView Painted(const QString& text) {
 
 }  // namespace
 
-QString TooLongCellText() {
-  return QStringLiteral("セルの文字が長すぎます\n\nセルは %1 文字までです").arg(kMaxCellLength);
+GridObserver* gridObserver = nullptr;
+
+void SetGridObserver(GridObserver* observer) {
+  gridObserver = observer;
 }
 
-DataGrid::DataGrid(int columns, int rows, QWidget* parent)
+DataGrid::DataGrid(int columns, QWidget* parent)
     : QAbstractScrollArea(parent),
       columns_(columns),
-      rows_(rows),
-      cells_(columns * rows),
       editor_(new QLineEdit(viewport())),
       clipboard_(&SystemClipboard()) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -75,32 +73,30 @@ DataGrid::DataGrid(int columns, int rows, QWidget* parent)
   setFocusProxy(editor_);
   connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
     ++changes_;
-    cells_[row_ * columns_ + col_] = text;
-    NotifyCellText(this, col_, row_);
+    cells_[row_][col_] = text;
+    if (gridObserver) gridObserver->CellTextChanged(this, col_, row_);
   });
   editor_->setText(Cell(col_, row_));
   PlaceEditor();
-  InstallAccessibleControls();
-  RenewAccessible(this);
 }
 
 QString DataGrid::Cell(int col, int row) const {
-  if (col < 0 || col >= columns_ || row < 0 || row >= rows_) return {};
-  return cells_[row * columns_ + col];
+  if (col < 0 || col >= columns_ || row < 0 || row >= RowCount()) return {};
+  return cells_[row][col];
 }
 
 void DataGrid::SetCell(int col, int row, const QString& text) {
-  if (col < 0 || col >= columns_ || row < 0 || row >= rows_) return;
+  if (col < 0 || col >= columns_ || row < 0 || row >= RowCount()) return;
   ++changes_;
-  cells_[row * columns_ + col] = text;
+  cells_[row][col] = text;
   if (col == col_ && row == row_ && editor_->text() != text) editor_->setText(text);
   viewport()->update(CellRect(col, row));
-  NotifyCellText(this, col, row);
+  if (gridObserver) gridObserver->CellTextChanged(this, col, row);
 }
 
 void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   col = std::clamp(col, 1, columns_ - 1);
-  row = std::clamp(row, 1, rows_ - 1);
+  row = std::clamp(row, 1, RowCount() - 1);
   const bool moved = col != col_ || row != row_;
   ++changes_;
   col_ = col;
@@ -123,13 +119,13 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
 
 void DataGrid::AnnounceCurrent() {
   // Once the command is done: the Enter walk and the Omit guard pass through cells on the way.
-  if (announcing_ || !QAccessible::isActive()) return;
+  if (announcing_ || !gridObserver) return;
   announcing_ = true;
   QMetaObject::invokeMethod(
       this,
       [this] {
         announcing_ = false;
-        NotifyCurrentCell(this);
+        if (gridObserver) gridObserver->CurrentCellShown(this);
       },
       Qt::QueuedConnection);
 }
@@ -165,7 +161,7 @@ bool DataGrid::CellAt(QPoint pos, int& col, int& row) const {
   col = pos.x() / kPitchX;
   const int slot = pos.y() / kPitchY;
   row = slot == 0 ? 0 : TopRow() + slot - 1;
-  return col < columns_ && row < rows_;
+  return col < columns_ && row < RowCount();
 }
 
 void DataGrid::EnsureVisible(int row) {
@@ -176,7 +172,7 @@ void DataGrid::EnsureVisible(int row) {
 
 void DataGrid::UpdateScrollRange() {
   const int visible = VisibleRowCount();
-  verticalScrollBar()->setRange(0, std::max(0, rows_ - 1 - visible));
+  verticalScrollBar()->setRange(0, std::max(0, RowCount() - 1 - visible));
   verticalScrollBar()->setPageStep(visible);
   verticalScrollBar()->setSingleStep(1);
 }
@@ -196,7 +192,7 @@ void DataGrid::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
   const QPalette& pal = palette();
   const QRect block = Selection();
-  const int last = std::min(rows_ - 1, TopRow() + VisibleRowCount());
+  const int last = std::min(RowCount() - 1, TopRow() + VisibleRowCount());
   // Grounds first, then lines, then texts: on a screen with a fractional number of device pixels
   // to the pixel a cell's ground can reach into its neighbour's line.
   for (int pass = 0; pass < 3; ++pass) {
@@ -300,7 +296,7 @@ bool DataGrid::PasteText(const QString& text) {
     return true;
   }
   const std::vector<PlacedField> fields =
-      PlaceBlock(SplitBlock(utf8), col_, row_, columns_ - 1, rows_ - 1);
+      PlaceBlock(SplitBlock(utf8), col_, row_, columns_ - 1, RowCount() - 1);
   QStringList texts;
   for (const PlacedField& field : fields) {
     texts << QString::fromStdString(field.text);

@@ -4,7 +4,6 @@
 
 #include <QAbstractScrollArea>
 #include <QString>
-#include <QVector>
 
 #include "files/seriesfile.h"
 
@@ -13,15 +12,24 @@ class QLineEdit;
 namespace orvelt {
 
 class ClipboardReader;
+class DataGrid;
 struct Pasted;
 
 // The longest text a cell takes: every cell a data file can bring fits, since a file holds at
 // most kMaxSeriesFileBytes bytes and each byte reads as at most one character.
 inline constexpr qsizetype kMaxCellLength = kMaxSeriesFileBytes;
 
-// The message for a text too long for a cell, typed or pasted:
-// "セルの文字が長すぎます\n\nセルは 1048576 文字までです".
-QString TooLongCellText();
+// Told what assistive technology must hear of the grids: a cell's new text, and the cell that is
+// current once the cursor moved or the grid got the keyboard focus.
+class GridObserver {
+ public:
+  virtual ~GridObserver() = default;
+  virtual void CellTextChanged(DataGrid* grid, int col, int row) = 0;
+  virtual void CurrentCellShown(DataGrid* grid) = 0;
+};
+
+// The one observer of every grid; none until set.
+void SetGridObserver(GridObserver* observer);
 
 class DataGrid : public QAbstractScrollArea {
   Q_OBJECT
@@ -29,13 +37,16 @@ class DataGrid : public QAbstractScrollArea {
  public:
   static constexpr int kColWidth = 46, kRowHeight = 18, kLine = 1;
 
-  // `columns` and `rows` count the fixed label column and header row.
-  DataGrid(int columns, int rows, QWidget* parent = nullptr);
+  // A grid of a series: the fixed label column and `columns` - 1 of kColumnX, kColumnY and
+  // kColumnOmit; the header row and rows 1 to kRows.
+  explicit DataGrid(int columns, QWidget* parent = nullptr);
 
   int ColCount() const { return columns_; }
-  int RowCount() const { return rows_; }
+  int RowCount() const { return kRows + 1; }
   QString Cell(int col, int row) const;
   void SetCell(int col, int row, const QString& text);
+  // Every cell's text; those of columns the grid lacks are empty.
+  const GridTexts& Cells() const { return cells_; }
 
   int Col() const { return col_; }
   int Row() const { return row_; }
@@ -45,7 +56,6 @@ class DataGrid : public QAbstractScrollArea {
   // block selection stretches from where it began to the new cell, otherwise it is just that cell.
   void SetCurrent(int col, int row, Caret caret = Caret::SelectAll, bool extend = false);
   void SetCol(int col) { SetCurrent(col, row_); }
-  void SetRow(int row) { SetCurrent(col_, row); }
 
   int TopRow() const;  // first data row on view
   void SetTopRow(int row);
@@ -106,8 +116,8 @@ class DataGrid : public QAbstractScrollArea {
   };
   PasteSpot Spot() const;
 
-  int columns_, rows_;
-  QVector<QString> cells_;
+  int columns_;
+  GridTexts cells_;
   int col_ = 1, row_ = 1;
   QPoint anchor_{1, 1};  // where the block selection began
   QLineEdit* editor_;

@@ -3,8 +3,10 @@
 
 #include <QMainWindow>
 
+#include <memory>
 #include "app/desktop.h"
-#include "core/fit.h"
+
+#include "core/compute.h"
 
 class QAction;
 class QCheckBox;
@@ -25,14 +27,15 @@ class RadioGroup;
 // application object exists (it sets the process locale from the environment).
 void ConfigureApplication();
 
-// The box's text when more files are named than there are series.
-QString LeftOutFilesText(const QStringList& names);
 }  // namespace orvelt
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
+  // The client area as designed, at 96 dots per inch, below the menu bar.
+  static constexpr int kClientWidth = 449, kClientHeight = 377;
+
   // The store and the desktop outlive the window.
   TForm1(orvelt::DataStore& store, orvelt::Desktop& desktop, QWidget* parent = nullptr);
 
@@ -96,9 +99,11 @@ class TForm1 : public QMainWindow {
   void StringGrid2KeyPress(QChar& key);
 
  public:
-  // Bare result captions, the y box emptied and disabled, a blank picture, coefficients 0.
+  // No fit: bare result captions, the y box emptied and disabled, a blank picture.
   void ResetResults();
   orvelt::FitModel Model() const;
+  // The last fit; none before the first or after a reset.
+  const orvelt::FitResult* Result() const { return result_.get(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -110,10 +115,11 @@ class TForm1 : public QMainWindow {
   // Runs a handler inside the guard that shows what escapes it in the general error box.
   void Guarded(void (TForm1::*handler)());
   void ConnectMenu(QAction* action, void (TForm1::*handler)());
-  orvelt::GridInput GridTexts() const;
-  void ShowResults(const orvelt::ResultLabels& labels);
-  void ShowError(const QString& text, int leftOffset, bool beep = false);
-  bool Confirm(const QString& text, int leftOffset);
+  orvelt::GridInput Grids() const;
+  void ShowResults(const orvelt::ResultTexts& texts);
+  // A question; true when answered Yes.
+  bool Ask(const orvelt::Message& message);
+  void Tell(const orvelt::Refusal& refusal);
   void EnterWalk(orvelt::DataGrid* grid, QChar key);
   static void SwapColumns(orvelt::DataGrid* a, orvelt::DataGrid* b, int colA, int colB);
   // Series 1, or any other number series 2, to and from a data file.
@@ -127,5 +133,8 @@ class TForm1 : public QMainWindow {
 
   orvelt::DataStore& store_;
   orvelt::Desktop& desktop_;
+  // The last fit, until the next compute or erasing series 1: what the results box shows, the
+  // graph is drawn from, the y calculation evaluates and the text report copies.
+  std::shared_ptr<const orvelt::FitResult> result_;
   bool shown_ = false;
 };

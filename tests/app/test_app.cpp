@@ -114,11 +114,13 @@ class TestApp : public QObject {
   void guardShowsWhatEscapes() {
     ScriptedDesktop desktop;
     bool after = false;
-    RunCommand(desktop, [] { throw CommandError("0 による浮動小数点数除算"); });
+    RunCommand(desktop, [] { throw CommandError(kIoError, {"28"}); });
+    RunCommand(desktop, [] { throw CommandError(kInvalidOperation); });
     RunCommand(desktop, [] { throw std::runtime_error("broken"); });
     RunCommand(desktop, [&] { after = true; });
-    QCOMPARE(desktop.TakeTexts(),
-             (QStringList{QStringLiteral("0 による浮動小数点数除算."), QStringLiteral("broken.")}));
+    QCOMPARE(desktop.TakeTexts(), (QStringList{QStringLiteral("I/O エラー (28)"),
+                                               QStringLiteral("不正な浮動小数点数演算命令."),
+                                               QStringLiteral("broken.")}));
     QVERIFY(after);
   }
 
@@ -144,31 +146,42 @@ class TestApp : public QObject {
     QCOMPARE(box.top.value_or(-1), top);
   }
 
+  // Each kind of box as a message names it: caption, icon, buttons, place and alert.
   void kinds_data() {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<BoxButtons>("buttons");
-    QTest::newRow("warning") << 0 << "警告" << int(BoxIcon::Warning) << BoxButtons::YesNo;
-    QTest::newRow("error") << 1 << "エラー" << int(BoxIcon::Error) << BoxButtons::Ok;
-    QTest::newRow("confirmation") << 2 << "確認" << int(BoxIcon::Question) << BoxButtons::YesNo;
-    QTest::newRow("plain") << 3 << "オルヴェルト" << int(BoxIcon::None) << BoxButtons::Ok;
+    QTest::addColumn<bool>("alert");
+    QTest::addColumn<QString>("shown");  // caption, icon, buttons, place from the window, sound
+    const auto row = [](const char* name, BoxKind kind, bool alert, const char* shown) {
+      QTest::newRow(name) << int(kind) << alert << QString::fromUtf8(shown);
+    };
+    row("warning question", BoxKind::WarningQuestion, false, "警告 1 yes-no +120+150 quiet");
+    row("warning notice", BoxKind::WarningNotice, false, "警告 1 ok +120+150 quiet");
+    row("error with alert", BoxKind::Error, true, "エラー 2 ok +120+150 beep");
+    row("confirmation", BoxKind::Confirmation, false, "確認 3 yes-no +120+150 quiet");
+    row("plain", BoxKind::Plain, true, "オルヴェルト 0 ok +120+150 beep");
+    row("general error", BoxKind::General, false, "オルヴェルト 2 ok centred quiet");
+    row("help viewer's", BoxKind::Help, false, "オルヴェルト ヘルプ 1 ok centred quiet");
   }
   void kinds() {
     QFETCH(int, kind);
-    QFETCH(QString, caption);
-    QFETCH(int, icon);
-    QFETCH(BoxButtons, buttons);
+    QFETCH(bool, alert);
+    QFETCH(QString, shown);
     QWidget window;
     window.move(40, 30);
-    Box (*const make[])(const QString&, QWidget*, int) = {WarningBox, ErrorBox, ConfirmationBox,
-                                                          PlainBox};
-    const Box box = make[kind](QStringLiteral("text"), &window, 120);
-    QCOMPARE(box.caption, caption);
-    QCOMPARE(int(box.icon), icon);
-    QCOMPARE(box.buttons, buttons);
-    QCOMPARE(box.left.value_or(-1), window.frameGeometry().left() + 120);
-    QCOMPARE(box.top.value_or(-1), window.frameGeometry().top() + 150);
+    const Message message{static_cast<BoxKind>(kind), 120, alert, ""};
+    const Box box = BoxFor(message, QStringLiteral("text"), &window);
+    const QPoint corner = window.frameGeometry().topLeft();
+    const QString place = box.left ? QStringLiteral("+%1+%2")
+                                         .arg(*box.left - corner.x())
+                                         .arg(box.top.value_or(-1) - corner.y())
+                                   : QStringLiteral("centred");
+    QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
+                 .arg(box.caption)
+                 .arg(int(box.icon))
+                 .arg(box.buttons == BoxButtons::YesNo ? "yes-no" : "ok", place,
+                      box.beep ? "beep" : "quiet"),
+             shown);
+    QVERIFY(box.left.has_value() == box.top.has_value());
   }
 
   // The real boxes: captions, icons, button texts, default and Escape buttons, position.
@@ -540,7 +553,8 @@ class TestApp : public QObject {
     ShowHelpWindow(desktop, &owner, path);
     QVERIFY(QFile::remove(path));
     ShowHelpWindow(desktop, &owner, path);
-    QCOMPARE(desktop.TakeTexts(), QStringList{MissingHelpText(path)});
+    QCOMPARE(desktop.TakeTexts(),
+             QStringList{QStringLiteral("ヘルプ ファイルが見つかりません\n\n") + path});
     QVERIFY(ViewerOf(owner)->isVisible());
     QVERIFY(ViewerOf(owner)->Browser()->toPlainText().startsWith(QStringLiteral("初版")));
   }

@@ -23,16 +23,8 @@ struct Row2 {
 inline orvelt::GridInput Grids(std::initializer_list<Row1> series1,
                                std::initializer_list<Row2> series2 = {}, bool plotSeries2 = false) {
   orvelt::GridInput input;
-  for (const Row1& r : series1) {
-    input.grid1[1][r.row] = r.x;
-    input.grid1[2][r.row] = r.y;
-    input.grid1[3][r.row] = r.omit;
-  }
-  for (const Row2& r : series2) {
-    // Built, then moved in: g++ 12 warns falsely (-Wrestrict) on assigning the pointer here.
-    input.grid2[1][r.row] = std::string(r.x);
-    input.grid2[2][r.row] = std::string(r.y);
-  }
+  for (const Row1& r : series1) input.series1[r.row] = {"", r.x, r.y, r.omit};
+  for (const Row2& r : series2) input.series2[r.row] = {"", r.x, r.y, ""};
   input.plotSeries2 = plotSeries2;
   return input;
 }
@@ -43,8 +35,8 @@ inline orvelt::GridInput Pairs(const std::vector<std::pair<std::string, std::str
   int r = 0;
   for (const auto& [x, y] : pairs) {
     ++r;
-    input.grid1[1][r] = x;
-    input.grid1[2][r] = y;
+    input.series1[r][orvelt::kColumnX] = x;
+    input.series1[r][orvelt::kColumnY] = y;
   }
   return input;
 }

@@ -56,7 +56,7 @@ class TestExact : public QObject {
     QString fault;
     const float actual = Rounded(q, round, fault);
     QCOMPARE_EXACT(actual, expected);
-    QCOMPARE(fault, std::isinf(expected) ? QString::fromUtf8(kOverflowText) : QString());
+    QCOMPARE(fault, std::isinf(expected) ? QString::fromUtf8(kOverflow.text) : QString());
   }
 
  private slots:
@@ -162,13 +162,13 @@ class TestExact : public QObject {
       return NearestFloat(n, d, 128);
     };
     QCOMPARE_EXACT(Rounded(mpq_class(1), largest, fault), kInf);
-    QCOMPARE(fault, QString::fromUtf8(kOverflowText));
+    QCOMPARE(fault, QString::fromUtf8(kOverflow.text));
     fault.clear();
     const auto huge = [](const mpz_class& n, const mpz_class& d, long) {
       return NearestFloatOfRoot(n, d, 5000);
     };
     QCOMPARE_EXACT(Rounded(mpq_class(1), huge, fault), kInf);
-    QCOMPARE(fault, QString::fromUtf8(kOverflowText));
+    QCOMPARE(fault, QString::fromUtf8(kOverflow.text));
   }
 };
 

@@ -20,20 +20,6 @@ Q_DECLARE_METATYPE(orvelt::GridInput)
 
 namespace {
 
-QStringList Texts(const ResultLabels& l) {
-  QStringList texts;
-  for (const std::string* s : {&l.a, &l.b, &l.c, &l.count, &l.stdDev})
-    texts << QString::fromStdString(*s);
-  return texts;
-}
-
-const QStringList kBare = Texts(ResultLabels{});
-
-const char* const kTooFew1 = "データ数が足りません\n\n１組以上のデータが必要です";
-const char* const kTooFew2 = "データ数が足りません\n\n２組以上のデータが必要です";
-const char* const kOnlyZero = "ｘ の値が ０ のみです\n\n計算できません";
-const char* const kAllSame = "ｘ の値がすべて同じです\n\n計算できません";
-
 bool HasConstant(const FormulaKind& kind) {
   return kind.powers[kind.coefficients - 1] == 0;
 }
@@ -117,204 +103,7 @@ std::array<long double, 4> CentredSolve(const DataStore& store, const FormulaKin
 class TestFit : public QObject {
   Q_OBJECT
 
-  // One compute command: what stopped it (a box or a fault) and the labels it left.
-  void addColumns() {
-    QTest::addColumn<GridInput>("input");
-    QTest::addColumn<int>("model");
-    QTest::addColumn<QString>("stop");  // box text, fault text, or empty
-    QTest::addColumn<int>("left");      // box offset; 0 for a fault or none
-    QTest::addColumn<QStringList>("labels");
-  }
-
-  static void Row(const char* name, const GridInput& input, int model, const char* stop, int left,
-                  QStringList labels) {
-    QTest::newRow(name) << input << model << QString::fromUtf8(stop) << left << labels;
-  }
-
  private slots:
-  void compute_data() {
-    addColumns();
-    const auto line = Grids({{1, "1", "2"}, {2, "2", "4"}, {3, "3", "6"}});
-    Row("line through three points", line, 0, "", 0,
-        {"a =   2.00000", "b =   0.00000", "", "data : 3 組", "標準偏差 =   0.00000"});
-    Row("proportional, one pair", Grids({{1, "2", "6"}}), 1, "", 0,
-        {"a =   3.00000", "", "", "data : 1 組", "標準偏差 ="});
-    Row("parabola", Grids({{1, "0", "1"}, {2, "1", "2"}, {3, "2", "5"}}), 2, "", 0,
-        {"a =   1.00000", "b =   0.00000", "c =   1.00000", "data : 3 組", "標準偏差 =   0.00000"});
-    Row("quadratic, two pairs", Grids({{1, "1", "1"}, {2, "3", "5"}}), 2, "", 0,
-        {"a =   0.00000", "b =   2.00000", "c =  -1.00000", "data : 2 組", "標準偏差 ="});
-    Row("quadratic, two pairs and omitted rows",
-        Grids({{1, "1", "1"}, {2, "7", "7", "Omit"}, {3, "3", "5"}, {4, "-4", "0", "x"}}), 2, "", 0,
-        {"a =   0.00000", "b =   2.00000", "c =  -1.00000", "data : 2 組", "標準偏差 ="});
-    // x symmetric about 0: the sums of odd powers of x vanish.
-    Row("quadratic, x symmetric about 0", Grids({{1, "-1", "1"}, {2, "0", "0"}, {3, "1", "1"}}), 2,
-        "", 0,
-        {"a =   1.00000", "b =   0.00000", "c =   0.00000", "data : 3 組", "標準偏差 =   0.00000"});
-    Row("quadratic, x from -2 to 2, y = x^2 + 1",
-        Grids({{1, "-2", "5"}, {2, "-1", "2"}, {3, "0", "1"}, {4, "1", "2"}, {5, "2", "5"}}), 2, "",
-        0,
-        {"a =   1.00000", "b =   0.00000", "c =   1.00000", "data : 5 組", "標準偏差 =   0.00000"});
-    Row("quadratic, two pairs symmetric about 0", Grids({{1, "-2", "1"}, {2, "2", "5"}}), 2, "", 0,
-        {"a =   0.00000", "b =   1.00000", "c =   3.00000", "data : 2 組", "標準偏差 ="});
-    Row("quadratic, x symmetric about 0, a rounded",
-        Grids({{1, "-2", "1"}, {2, "-1", "0"}, {3, "1", "0"}, {4, "2", "0"}}), 2, "", 0,
-        {"a =   0.16667", "b =  -0.20000", "c =  -0.16667", "data : 4 組", "標準偏差 =   0.18257"});
-    Row("quadratic without constant", Grids({{1, "1", "3"}, {2, "2", "10"}, {3, "-1", "1"}}), 3, "",
-        0, {"a =   2.00000", "b =   1.00000", "", "data : 3 組", "標準偏差 =   0.00000"});
-    // b is exactly 0: no rounded sum leaves it a negative trace.
-    Row("residuals", Grids({{1, "1", "1"}, {2, "2", "3"}, {3, "3", "2"}, {4, "4", "5"}}), 0, "", 0,
-        {"a =   1.10000", "b =   0.00000", "", "data : 4 組", "標準偏差 =   0.94868"});
-
-    // Data as people type them, far from 0. The figures are the exact least-squares ones,
-    // each rounded to 32 bits, worked out by tests/core/fit_oracle.py (Python's fractions).
-    std::vector<std::string> onLine;
-    for (int x = 2001; x <= 2020; ++x) onLine.push_back(std::to_string(2 * x - 3999));
-    Row("years on a straight line", Years(2001, onLine), 0, "", 0,
-        {"a =   2.00000", "b =-3999.00000", "", "data : 20 組", "標準偏差 =   0.00000"});
-    Row("CO2 by year, parabola", Years(2001, kCarbonDioxide), 2, "", 0,
-        {"a =   0.02068", "b = -80.92440", "c =79509.71875", "data : 20 組",
-         "標準偏差 =   0.35654"});
-    Row("CO2 by year, straight line", Years(2001, kCarbonDioxide), 0, "", 0,
-        {"a =   2.21901", "b =-4069.51221", "", "data : 20 組", "標準偏差 =   0.72262"});
-    std::vector<std::string> parabola;
-    for (int x = 100; x <= 109; ++x) {
-      parabola.push_back(QByteArray::number(0.5 * (x - 100) * (x - 100) + 3).toStdString());
-    }
-    Row("parabola from x = 100", Years(100, parabola), 2, "", 0,
-        {"a =   0.50000", "b =-100.00000", "c =5003.00000", "data : 10 組",
-         "標準偏差 =   0.00000"});
-    // 0.001 x^2 - 0.2 x + 30 to four decimals.
-    Row("kelvin",
-        Pairs({{"273.15", "49.9809"},
-               {"278.15", "51.7374"},
-               {"283.15", "53.5439"},
-               {"288.15", "55.4004"},
-               {"293.15", "57.3069"},
-               {"298.15", "59.2634"},
-               {"303.15", "61.2699"},
-               {"308.15", "63.3264"},
-               {"313.15", "65.4329"},
-               {"318.15", "67.5894"},
-               {"323.15", "69.7959"},
-               {"328.15", "72.0524"}}),
-        2, "", 0,
-        {"a =   0.00100", "b =  -0.20000", "c =  29.99981", "data : 12 組",
-         "標準偏差 =   0.00000"});
-    // NIST's certified values for its two regressions through the origin: a = 2.07438016528926,
-    // s = 3.56753034006338; a = 0.727272727272727, s = 0.369274472937998.
-    std::vector<std::pair<std::string, std::string>> noInt1;
-    for (int x = 60; x <= 70; ++x) noInt1.emplace_back(std::to_string(x), std::to_string(x + 70));
-    Row("NIST NoInt1", Pairs(noInt1), 1, "", 0,
-        {"a =   2.07438", "", "", "data : 11 組", "標準偏差 =   3.56753"});
-    Row("NIST NoInt2", Pairs({{"4", "3"}, {"5", "4"}, {"6", "4"}}), 1, "", 0,
-        {"a =   0.72727", "", "", "data : 3 組", "標準偏差 =   0.36927"});
-    // x in steps of 1024 from 10^10 (32-bit values there are 1024 apart), on the line
-    // y = (x - 10^10) / 1024 + 7.
-    std::vector<std::pair<std::string, std::string>> farX;
-    for (int k = 0; k < 6; ++k) {
-      farX.emplace_back(std::to_string(10000000000LL + 1024 * k), std::to_string(k + 7));
-    }
-    Row("x near 10^10, straight line", Pairs(farX), 0, "", 0,
-        {"a =   0.00098", "b =-9765618.00000", "", "data : 6 組", "標準偏差 =   0.00000"});
-    Row("x near 10^10, parabola", Pairs(farX), 2, "", 0,
-        {"a =   0.00000", "b =   0.00098", "c =-9765618.00000", "data : 6 組",
-         "標準偏差 =   0.00000"});
-    Row("x near the 32-bit limit", Pairs({{"3e38", "1"}, {"-3e38", "2"}, {"1e38", "3"}}), 0, "", 0,
-        {"a =  -0.00000", "b =   2.03571", "", "data : 3 組", "標準偏差 =   0.94491"});
-    Row("sums beyond the 32-bit range", Pairs({{"1e10", "1"}, {"1", "1"}}), 1, "", 0,
-        {"a =   0.00000", "", "", "data : 2 組", "標準偏差 ="});
-    // The number text writes 18 significant digits and zeros after them.
-    Row("squared residuals beyond the 32-bit range",
-        Grids({{1, "0", "0"}, {2, "1", "1e20"}, {3, "2", "0"}, {4, "3", "1e20"}}), 0, "", 0,
-        {"a =19999999961012895700.00000", "b =19999999961012895700.00000", "", "data : 4 組",
-         "標準偏差 =51639777459336904700.00000"});
-
-    const auto omitTwo = Grids({{1, "1", "2"}, {2, "2", "4", "Omit"}, {3, "3", "6", "Omit"}});
-    Row("two omitted, line", omitTwo, 0, kTooFew2, 125, kBare);
-    Row("two omitted, proportional", omitTwo, 1, "", 0,
-        {"a =   2.00000", "", "", "data : 1 組", "標準偏差 ="});
-    for (int m = 0; m < 4; ++m) {
-      const QByteArray name = "empty grid, kind " + QByteArray::number(m);
-      Row(name, Grids({}), m, m == 1 ? kTooFew1 : kTooFew2, 125, kBare);
-    }
-    const auto sameX = Grids({{1, "2", "1"}, {2, "2", "3"}});
-    for (int m = 0; m < 4; ++m) {
-      const QByteArray name = "same x, kind " + QByteArray::number(m);
-      Row(name, sameX, m, kAllSame, 125, kBare);
-    }
-    Row("proportional, x only 0", Grids({{1, "0", "5"}}), 1, kOnlyZero, 140, kBare);
-    Row("proportional, x 0 twice", Grids({{1, "0", "1"}, {2, "0", "2"}}), 1, kAllSame, 125, kBare);
-    Row("only zero x, omitted negative x", Grids({{1, "0", "1"}, {2, "-5", "0", "Omit"}}), 1,
-        kOnlyZero, 140, kBare);
-    Row("invalid cell", Grids({{1, "1", "2"}, {2, "2", "4a"}}), 0,
-        "正しい数字ではありません\n\n  Data No. 2 の y", 130, kBare);
-
-    // Faults the x checks do not foresee.
-    Row("same used x, other omitted x",
-        Grids({{1, "2", "1"}, {2, "2", "3"}, {3, "5", "0", "Omit"}}), 0, kInvalidOperationText, 0,
-        kBare);
-    Row("only zero used x, other omitted x", Grids({{1, "0", "1"}, {2, "5", "0", "Omit"}}), 1,
-        kInvalidOperationText, 0, kBare);
-    Row("same used x, fractional y",
-        Grids({{1, "3", "0.538"}, {2, "3", "0.324"}, {3, "3", "0.37"}, {4, "5", "0", "Omit"}}), 0,
-        kInvalidOperationText, 0, kBare);
-    Row("quadratic, two distinct x", Grids({{1, "1", "0"}, {2, "1", "1"}, {3, "2", "5"}}), 2,
-        kInvalidOperationText, 0, kBare);
-    Row("quadratic, two distinct x symmetric",
-        Grids({{1, "-1", "0"}, {2, "1", "1"}, {3, "1", "5"}}), 2, kInvalidOperationText, 0, kBare);
-    Row("quadratic, two distinct x, one of them twice",
-        Grids({{1, "-1", "1"}, {2, "1", "2"}, {3, "1", "3"}}), 2, kInvalidOperationText, 0, kBare);
-    Row("quadratic, two distinct years",
-        Grids({{1, "2001", "371.32"}, {2, "2001", "371.5"}, {3, "2020", "414.21"}}), 2,
-        kInvalidOperationText, 0, kBare);
-    Row("same series-2 x widens the range",
-        Grids({{1, "2", "1"}, {2, "2", "3"}}, {{1, "9", "9"}}, true), 3, kInvalidOperationText, 0,
-        kBare);
-    Row("no constant, one non-zero x", Grids({{1, "0", "1"}, {2, "3", "2"}, {3, "3", "4"}}), 3,
-        kInvalidOperationText, 0, kBare);
-    Row("no constant, x 0 twice and one other",
-        Grids({{1, "0", "0"}, {2, "0", "1"}, {3, "5", "2"}}), 3, kInvalidOperationText, 0, kBare);
-    Row("coefficient overflows", Grids({{1, "1e-15", "1e30"}}), 1, kOverflowText, 0, kBare);
-    Row("coefficient 10^60 from x squared far below 1", Grids({{1, "1e-30", "1e30"}}), 1,
-        kOverflowText, 0, kBare);
-    // a = -1 would fit; b = 4·10^38 does not, and nothing is stored.
-    Row("second coefficient overflows", Grids({{1, "1e38", "3e38"}, {2, "2e38", "2e38"}}), 0,
-        kOverflowText, 0, kBare);
-    Row("deviation overflows",
-        Grids({{1, "0", "3.4e38"}, {2, "1", "-3.4e38"}, {3, "2", "3.4e38"}, {4, "3", "-3.4e38"}}),
-        0, kOverflowText, 0, kBare);
-  }
-  void compute() {
-    QFETCH(GridInput, input);
-    QFETCH(int, model);
-    QFETCH(QString, stop);
-    QFETCH(int, left);
-    QFETCH(QStringList, labels);
-    DataStore store;
-    store.CoefA = store.CoefB = store.CoefC = 7;  // an earlier fit
-    ResultLabels shown;
-    shown.a = "stale";
-    QString stoppedBy;
-    int stoppedAt = 0;
-    try {
-      const auto outcome = RunCompute(store, input, static_cast<FitModel>(model), shown);
-      if (outcome.refusal) {
-        stoppedBy = QString::fromStdString(outcome.refusal->text);
-        stoppedAt = outcome.refusal->left;
-      }
-    } catch (const CommandError& e) {
-      stoppedBy = QString::fromUtf8(e.what());
-    }
-    QCOMPARE(stoppedBy, stop);
-    QCOMPARE(stoppedAt, left);
-    QCOMPARE(Texts(shown), labels);
-    if (!stop.isEmpty()) {  // a refused or failed command leaves the coefficients reset
-      QCOMPARE_EXACT(store.CoefA, 0.0f);
-      QCOMPARE_EXACT(store.CoefB, 0.0f);
-      QCOMPARE_EXACT(store.CoefC, 0.0f);
-    }
-  }
-
   // The figures to the bit: the rounding at and beside a halfway point, a tiny negative
   // coefficient, and two fits of data far from 0. Bits from tests/core/fit_oracle.py.
   void figures_data() {
@@ -348,14 +137,13 @@ class TestFit : public QObject {
     QFETCH(int, model);
     QFETCH(QList<quint32>, bits);
     DataStore store;
-    ResultLabels labels;
-    QVERIFY(!RunCompute(store, input, static_cast<FitModel>(model), labels).refusal);
-    QCOMPARE_EXACT(store.CoefA, std::bit_cast<float>(bits[0]));
-    QCOMPARE_EXACT(store.CoefB, std::bit_cast<float>(bits[1]));
-    QCOMPARE_EXACT(store.CoefC, std::bit_cast<float>(bits[2]));
-    const std::optional<float> s = FitExactly(store, static_cast<FitModel>(model)).stdDev;
-    QCOMPARE(s.has_value(), bits.size() > 3);
-    if (s) QCOMPARE_EXACT(*s, std::bit_cast<float>(bits[3]));
+    QVERIFY(!ReadGrids(store, input));
+    const FitFigures fit = FitExactly(store, static_cast<FitModel>(model));
+    QCOMPARE_EXACT(fit.a, std::bit_cast<float>(bits[0]));
+    QCOMPARE_EXACT(fit.b, std::bit_cast<float>(bits[1]));
+    QCOMPARE_EXACT(fit.c, std::bit_cast<float>(bits[2]));
+    QCOMPARE(fit.stdDev.has_value(), bits.size() > 3);
+    if (fit.stdDev) QCOMPARE_EXACT(*fit.stdDev, std::bit_cast<float>(bits[3]));
   }
 
   // A second solver, apart from the exact one: long double on x centred on its mean (for the
@@ -395,12 +183,11 @@ class TestFit : public QObject {
         double y = noise(random);
         for (int i = 0; i < formula.coefficients; ++i)
           y += shape[i] * std::pow(t, formula.powers[i]);
-        input.grid1[1][r] = QByteArray::number(x, 'g', 8).toStdString();
-        input.grid1[2][r] = QByteArray::number(y * 100, 'g', 7).toStdString();
+        input.series1[r][kColumnX] = QByteArray::number(x, 'g', 8).toStdString();
+        input.series1[r][kColumnY] = QByteArray::number(y * 100, 'g', 7).toStdString();
       }
       DataStore store;
-      ResultLabels labels;
-      QVERIFY(!RunCompute(store, input, kind, labels).refusal);
+      QVERIFY(!ReadGrids(store, input));
       const FitFigures exact = FitExactly(store, kind);
       const auto solved = CentredSolve(store, formula);
       const float figures[] = {exact.a, exact.b, exact.c, exact.stdDev.value()};
@@ -415,34 +202,6 @@ class TestFit : public QObject {
                                 .arg(Describe(figures[i]), Describe(solved[i]))));
       }
     }
-  }
-
-  void ranges_data() {
-    QTest::addColumn<GridInput>("input");
-    QTest::addColumn<QList<float>>("expected");  // XMax, XMin, YMax, YMin
-    QTest::newRow("used rows") << Grids({{1, "1", "5"}, {2, "3", "-2"}, {3, "2", "7"}})
-                               << QList<float>{3, 1, 7, -2};
-    QTest::newRow("omitted rows count")
-        << Grids({{1, "1", "1"}, {2, "10", "-4", "Omit"}, {3, "3", "2"}})
-        << QList<float>{10, 1, 2, -4};
-    QTest::newRow("unfilled series-2 slots hold 0")
-        << Grids({{1, "1", "1"}, {2, "3", "2"}}, {{5, "4", "8"}}, true) << QList<float>{4, 0, 8, 0};
-    QTest::newRow("series 2 unticked")
-        << Grids({{1, "1", "1"}, {2, "3", "2"}}, {{5, "4", "8"}}, false)
-        << QList<float>{3, 1, 2, 1};
-  }
-  void ranges() {
-    QFETCH(GridInput, input);
-    QFETCH(QList<float>, expected);
-    DataStore store;
-    ResultLabels labels;
-    const auto outcome = RunCompute(store, input, FitModel::Linear, labels);
-    QVERIFY(!outcome.refusal);
-    const FitSums& s = outcome.sums;
-    QCOMPARE_EXACT(s.XMax, expected[0]);
-    QCOMPARE_EXACT(s.XMin, expected[1]);
-    QCOMPARE_EXACT(s.YMax, expected[2]);
-    QCOMPARE_EXACT(s.YMin, expected[3]);
   }
 
   // Independent of the closed forms: the stored coefficients must satisfy the normal equations of
@@ -463,15 +222,15 @@ class TestFit : public QObject {
       std::vector<double> xs, ys;
       for (int r = 1; r <= n; ++r) {
         const double x = coordinate(random), y = 0.7 * x * x - 1.3 * x + 2 + noise(random);
-        input.grid1[1][r] = QByteArray::number(x, 'g', 9).toStdString();
-        input.grid1[2][r] = QByteArray::number(y, 'g', 9).toStdString();
-        xs.push_back(ParseNumber(input.grid1[1][r]).single);
-        ys.push_back(ParseNumber(input.grid1[2][r]).single);
+        input.series1[r][kColumnX] = QByteArray::number(x, 'g', 9).toStdString();
+        input.series1[r][kColumnY] = QByteArray::number(y, 'g', 9).toStdString();
+        xs.push_back(ParseNumber(input.series1[r][kColumnX]).single);
+        ys.push_back(ParseNumber(input.series1[r][kColumnY]).single);
       }
       DataStore store;
-      ResultLabels labels;
-      QVERIFY(!RunCompute(store, input, kind, labels).refusal);
-      const long double a = store.CoefA, b = store.CoefB, c = store.CoefC;
+      QVERIFY(!ReadGrids(store, input));
+      const FitFigures fit = FitExactly(store, kind);
+      const long double a = fit.a, b = fit.b, c = fit.c;
       const bool quadratic = kind == FitModel::Quadratic || kind == FitModel::QuadraticNoConstant;
       // Weights of the normal equations: d(residual)/d(coefficient) of each fitted coefficient.
       std::vector<int> powers;

@@ -188,7 +188,11 @@ class TestNumber : public QObject {
     QFETCH(int, width);
     QFETCH(int, decimals);
     QFETCH(QString, expected);
-    QCOMPARE(Shown(FormatNumber(value, width, decimals)), expected);
+    const std::string text = FormatNumber(value, width, decimals);
+    QCOMPARE(Shown(text), expected);
+    // What the text stands for, as the number syntax reads it back, sign of zero included.
+    if (std::isfinite(value))
+      QCOMPARE_EXACT(orvelt::ShownValue(value, width, decimals), ParseNumber(text).value);
   }
 };
 

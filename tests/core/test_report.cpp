@@ -9,8 +9,8 @@ Q_DECLARE_METATYPE(orvelt::GridInput)
 
 namespace {
 
-QString Report(int model, const ResultLabels& shown, const GridInput& input) {
-  return QString::fromStdString(TextReport(static_cast<FitModel>(model), shown, input.grid1));
+QString Report(int model, const ResultTexts& shown, const GridInput& input) {
+  return QString::fromStdString(TextReport(static_cast<FitModel>(model), shown, input.series1));
 }
 
 }  // namespace
@@ -21,14 +21,14 @@ class TestReport : public QObject {
  private slots:
   void workedExample() {
     const GridInput input = Grids({{1, "1", "2"}, {3, "2", "4", "Omit"}});
-    QCOMPARE(Report(0, ResultLabels{}, input), QStringLiteral("y = ax + b\r\n"
-                                                              "  a =\r\n"
-                                                              "  b =\r\n"
-                                                              "  data :\r\n"
-                                                              "  標準偏差 =\r\n"
-                                                              "No.\tx\ty\r\n"
-                                                              "1\t1\t2\t\r\n"
-                                                              "3\t2\t4\tOmit\r\n"));
+    QCOMPARE(Report(0, ResultTexts{}, input), QStringLiteral("y = ax + b\r\n"
+                                                             "  a =\r\n"
+                                                             "  b =\r\n"
+                                                             "  data :\r\n"
+                                                             "  標準偏差 =\r\n"
+                                                             "No.\tx\ty\r\n"
+                                                             "1\t1\t2\t\r\n"
+                                                             "3\t2\t4\tOmit\r\n"));
   }
 
   void linesPerKind_data() {
@@ -45,7 +45,7 @@ class TestReport : public QObject {
   void linesPerKind() {
     QFETCH(int, model);
     QFETCH(QStringList, lines);
-    const ResultLabels shown{"A", "B", "C", "N", "S"};
+    const ResultTexts shown{"A", "B", "C", "N", "S"};
     const QString report = Report(model, shown, Grids({}));
     QVERIFY(report.endsWith("\r\n"));
     QCOMPARE(report.chopped(2).split("\r\n"), lines);
@@ -64,14 +64,14 @@ class TestReport : public QObject {
   void rows() {
     QFETCH(GridInput, input);
     QFETCH(QString, table);
-    const QString report = Report(1, ResultLabels{}, input);
+    const QString report = Report(1, ResultTexts{}, input);
     const QString header = QStringLiteral("No.\tx\ty\r\n");
     QCOMPARE(report.mid(report.indexOf(header) + header.size()), table);
   }
 
   void emptiedLabelGivesTwoBlanks() {
     // A fit of "y = ax" empties b; copying with "y = ax + b" chosen afterwards shows the gap.
-    const ResultLabels shown{"a =   3.00000", "", "", "data : 1 組", "標準偏差 ="};
+    const ResultTexts shown{"a =   3.00000", "", "", "data : 1 組", "標準偏差 ="};
     QCOMPARE(
         Report(0, shown, Grids({{1, "2", "6"}})),
         QStringLiteral("y = ax + b\r\n  a =   3.00000\r\n  \r\n  data : 1 組\r\n  標準偏差 =\r\n"

@@ -296,9 +296,9 @@ class TestFileIo : public QObject {
       FaultyFiles files;
       QCOMPARE(Failure([&] {
                  InputFile file(path, files);
-                 throw orvelt::CommandError("elsewhere");
+                 throw orvelt::CommandError(orvelt::kUnknownError);
                }),
-               QStringLiteral("elsewhere"));
+               QString::fromUtf8(orvelt::kUnknownError.text));
       QCOMPARE(files.calls, (QStringList{"open", "close"}));
     }
     QCOMPARE(OpenDescriptors(), descriptors);

@@ -11,23 +11,22 @@
 using orvelt::AcceptsFirstLine;
 using orvelt::DecodeSeriesFile;
 using orvelt::EncodeSeriesFile;
+using orvelt::GridTexts;
 using orvelt::kColumnOmit;
 using orvelt::kColumnX;
 using orvelt::kColumnY;
 using orvelt::kMaxSeriesFileBytes;
 using orvelt::kRows;
-using orvelt::SeriesCells;
-using orvelt::OversizedSeriesText;
 using orvelt::ReadSeriesFile;
-using orvelt::UnsavableCellText;
+using orvelt::SaveRefusal;
 
 namespace {
 
 const QByteArray kEmptyFile = "ovt110\r\n" + QByteArray("\r\n").repeated(60);
 
 // The example series: row 1 x 1, y 2.5 marked Omit; row 2 x 2, y 3.1.
-SeriesCells Example() {
-  SeriesCells cells;
+GridTexts Example() {
+  GridTexts cells;
   cells[1][kColumnX] = "1";
   cells[1][kColumnY] = "2.5";
   cells[1][kColumnOmit] = "Omit";
@@ -78,11 +77,11 @@ QString SparseFile(const QTemporaryDir& dir, const QByteArray& head, qint64 tail
 }
 
 // The cells of a file by the plain rule: split at LF, every CR dropped, lines 2 to 61.
-SeriesCells PlainCells(const QByteArray& bytes) {
+GridTexts PlainCells(const QByteArray& bytes) {
   QByteArray text = bytes;
   text.removeIf([](char c) { return c == '\r'; });
   const QList<QByteArray> lines = text.split('\n');
-  SeriesCells cells;
+  GridTexts cells;
   for (int row = 1; row <= kRows; ++row)
     for (int column = kColumnX; column <= kColumnOmit; ++column) {
       const int line = 3 * (row - 1) + column;
@@ -105,7 +104,7 @@ QByteArray SizedFile(qsizetype size, int longLine, const QByteArray& end = "\r\n
   return file + more;
 }
 
-QString Describe(const SeriesCells& cells) {
+QString Describe(const GridTexts& cells) {
   QStringList texts;
   for (int row = 1; row <= kRows; ++row)
     for (int column = kColumnX; column <= kColumnOmit; ++column)
@@ -126,7 +125,7 @@ class TestSeriesFile : public QObject {
   }
   void emptySeries() {
     QFETCH(int, series);
-    const auto encoded = EncodeSeriesFile(SeriesCells(), series);
+    const auto encoded = EncodeSeriesFile(GridTexts(), series);
     QVERIFY(encoded.Ok());
     QCOMPARE(encoded.bytes.size(), 128);
     QCOMPARE(encoded.bytes, kEmptyFile);
@@ -149,7 +148,7 @@ class TestSeriesFile : public QObject {
   }
 
   void everyCellHasItsLine() {
-    SeriesCells cells;
+    GridTexts cells;
     for (int row = 1; row <= kRows; ++row)
       for (int column = kColumnX; column <= kColumnOmit; ++column)
         cells[row][column] = QStringLiteral("r%1c%2").arg(row).arg(column);
@@ -191,7 +190,7 @@ class TestSeriesFile : public QObject {
   void textsComeBack() {
     QFETCH(QString, text);
     QFETCH(QByteArray, line);
-    SeriesCells cells = Example();
+    GridTexts cells = Example();
     cells[7][kColumnY] = text;
     cells[20][kColumnOmit] = text;
     const auto encoded = EncodeSeriesFile(cells, 1);
@@ -274,7 +273,7 @@ class TestSeriesFile : public QObject {
     const QByteArray file = "ovt110\r\r\n1\r2\r\n\r3\n4\r\r\n5\n\r\n\r";
     const auto cells = DecodeSeriesFile(file);
     QVERIFY(cells);
-    SeriesCells expected;
+    GridTexts expected;
     expected[1][kColumnX] = "12";
     expected[1][kColumnY] = "3";
     expected[1][kColumnOmit] = "4";
@@ -299,7 +298,7 @@ class TestSeriesFile : public QObject {
     QFETCH(int, filled);
     const auto cells = DecodeSeriesFile(file);
     QVERIFY(cells);
-    SeriesCells expected;
+    GridTexts expected;
     for (int i = 0; i < filled; ++i) expected[i / 3 + 1][i % 3 + 1] = QChar('A' + i % 26);
     QCOMPARE(Describe(*cells), Describe(expected));
     QVERIFY(*cells == expected);
@@ -534,7 +533,7 @@ class TestSeriesFile : public QObject {
     QFETCH(int, column);
     QFETCH(QString, text);
     QFETCH(bool, saved);
-    SeriesCells cells;
+    GridTexts cells;
     cells[row][column] = text;
     const auto encoded = EncodeSeriesFile(cells, series);
     QCOMPARE(encoded.Ok(), saved);
@@ -551,8 +550,13 @@ class TestSeriesFile : public QObject {
   }
 
   void oversizedSeriesText() {
-    QCOMPARE(OversizedSeriesText(),
-             QStringLiteral("セルの文字が長すぎて保存できません\n\nファイルは 1048576 バイトまでです"));
+    orvelt::EncodedSeries file;
+    file.tooLarge = true;
+    const orvelt::Refusal refusal = SaveRefusal(file, 1);
+    QCOMPARE(refusal.message, &orvelt::kOversizedSeries);
+    QCOMPARE(
+        QString::fromStdString(refusal.text),
+        QStringLiteral("セルの文字が長すぎて保存できません\n\nファイルは 1048576 バイトまでです"));
   }
 
   void unsavableCells_data() {
@@ -581,7 +585,7 @@ class TestSeriesFile : public QObject {
     QFETCH(QString, text);
     QFETCH(int, row);
     QFETCH(int, column);
-    SeriesCells series1 = Example();
+    GridTexts series1 = Example();
     for (int i = 0; i < cells.size(); i += 2) series1[cells[i]][cells[i + 1]] = text;
     const auto encoded = EncodeSeriesFile(series1, series);
     QCOMPARE(encoded.badRow, row);
@@ -615,7 +619,12 @@ class TestSeriesFile : public QObject {
     QFETCH(int, row);
     QFETCH(int, column);
     QFETCH(QString, text);
-    QCOMPARE(UnsavableCellText(series, row, column), text);
+    orvelt::EncodedSeries file;
+    file.badRow = row;
+    file.badColumn = column;
+    const orvelt::Refusal refusal = SaveRefusal(file, series);
+    QCOMPARE(refusal.message, &orvelt::kUnsavableCell);
+    QCOMPARE(QString::fromStdString(refusal.text), text);
   }
 };
 

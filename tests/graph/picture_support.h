@@ -12,7 +12,7 @@
 #include <set>
 #include <utility>
 
-#include "core/fit.h"
+#include "core/compute.h"
 #include "graph/canvas.h"
 #include "graph/drawgraph.h"
 #include "graph/face.h"
@@ -148,21 +148,20 @@ inline QString Missing(const QImage& image, const Pixels& ink, const QString& te
   return {};
 }
 
-// What DrawGraph gets from the compute command.
-struct Scene : orvelt::GraphScene {
+// What DrawGraph gets from the compute command: a fit, which a test may change, and the band.
+struct Scene {
+  orvelt::FitResult result;
+  int bandMultiple = 0;
   bool refused = false;
 
-  orvelt::PlotRange Range() const { return orvelt::DerivePlotRange(XMax, XMin, YMax, YMin, 321); }
+  orvelt::PlotRange Range() const { return orvelt::DerivePlotRange(result.ranges, 321); }
 };
 
 // A scene without points whose curve stays far above any range, for the frame alone.
 inline Scene FrameOnly(float XMax, float XMin, float YMax, float YMin) {
   Scene scene;
-  scene.store.CoefB = 1e6f;
-  scene.XMax = XMax;
-  scene.XMin = XMin;
-  scene.YMax = YMax;
-  scene.YMin = YMin;
+  scene.result.figures.b = 1e6f;
+  scene.result.ranges = {XMax, XMin, YMax, YMin};
   return scene;
 }
 
@@ -175,17 +174,11 @@ struct Row {
 // Grid texts through the compute command.
 inline Scene Compute(orvelt::FitModel model, const orvelt::GridInput& input, int band = 0) {
   Scene scene;
-  scene.model = model;
   scene.bandMultiple = band;
-  scene.plotSeries2 = input.plotSeries2;
-  scene.grid2 = input.grid2;
-  const orvelt::ComputeOutcome outcome =
-      orvelt::RunCompute(scene.store, input, model, scene.labels);
-  scene.refused = outcome.refusal.has_value();
-  scene.XMax = outcome.sums.XMax;
-  scene.XMin = outcome.sums.XMin;
-  scene.YMax = outcome.sums.YMax;
-  scene.YMin = outcome.sums.YMin;
+  orvelt::DataStore store;
+  const orvelt::ComputeOutcome outcome = orvelt::RunCompute(store, input, model);
+  scene.refused = !outcome.result;
+  if (outcome.result) scene.result = *outcome.result;
   return scene;
 }
 
@@ -194,17 +187,9 @@ inline Scene Compute(orvelt::FitModel model, std::initializer_list<Row> rows1,
                      std::initializer_list<Row> rows2 = {}, int band = 0) {
   orvelt::GridInput input;
   int r = 1;
-  for (const Row& row : rows1) {
-    input.grid1[1][r] = row.x;
-    input.grid1[2][r] = row.y;
-    input.grid1[3][r++] = row.omit;
-  }
+  for (const Row& row : rows1) input.series1[r++] = {"", row.x, row.y, row.omit};
   r = 1;
-  for (const Row& row : rows2) {
-    // Built, then moved in: g++ 12 warns falsely (-Wrestrict) on assigning the pointer here.
-    input.grid2[1][r] = std::string(row.x);
-    input.grid2[2][r++] = std::string(row.y);
-  }
+  for (const Row& row : rows2) input.series2[r++] = {"", row.x, row.y, ""};
   input.plotSeries2 = rows2.size() > 0;
   return Compute(model, input, band);
 }
@@ -217,7 +202,7 @@ struct Drawing {
   Drawing() { orvelt::BlankGraphPicture(canvas); }
   const QImage& Draw(const Scene& scene,
                      orvelt::GraphView view = orvelt::GraphView::ThroughOrigin) {
-    orvelt::DrawGraph(canvas, scene, view);
+    orvelt::DrawGraph(canvas, scene.result, scene.bandMultiple, view);
     return image;
   }
 };

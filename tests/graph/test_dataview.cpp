@@ -21,7 +21,7 @@ namespace {
 constexpr int W = 321;
 
 PlotRange DataRange(const Scene& scene) {
-  return orvelt::DeriveDataRange(scene.XMax, scene.XMin, scene.YMax, scene.YMin, W);
+  return orvelt::DeriveDataRange(scene.result.ranges, W);
 }
 
 // The plot square's outline pixels that are not black.
@@ -102,7 +102,7 @@ class TestDataView : public QObject {
     QFETCH(QList<float>, data);
     QFETCH(QList<float>, ends);
     QFETCH(bool, spans);
-    const PlotRange range = orvelt::DeriveDataRange(data[0], data[1], data[2], data[3], W);
+    const PlotRange range = orvelt::DeriveDataRange({data[0], data[1], data[2], data[3]}, W);
     QCOMPARE(range.W, W);
     QCOMPARE_EXACT(range.L, ends[0]);
     QCOMPARE_EXACT(range.R, ends[1]);
@@ -215,7 +215,7 @@ class TestDataView : public QObject {
     QFETCH(QList<float>, data);
     QFETCH(int, lines);
     Scene scene = FrameOnly(data[0], data[1], data[2], data[3]);
-    scene.store.CoefB = std::numeric_limits<float>::infinity();
+    scene.result.figures.b = std::numeric_limits<float>::infinity();
     const QImage image = Draw(scene, GraphView::FitData);
     const auto numbers = Numbers(DataRange(scene));
     QCOMPARE(numbers.size(), size_t{4});
@@ -240,7 +240,7 @@ class TestDataView : public QObject {
   void carbonDioxide() {
     QFETCH(Scene, scene);
     QVERIFY(!scene.refused);
-    QCOMPARE(scene.store.UsedCount(), 20);
+    QCOMPARE(scene.result.usedCount, 20);
     const QImage image = Draw(scene, GraphView::FitData);
     const PlotRange range = DataRange(scene);
 
@@ -252,10 +252,10 @@ class TestDataView : public QObject {
         qPrintable(QStringLiteral("%1 columns, %2 rows").arg(points.Columns()).arg(points.Rows())));
 
     // At each year the curve is drawn within a pixel of the fitted value.
-    const auto& s = scene.store;
-    const orvelt::Curve curve = orvelt::CurveOf(scene.model, s.CoefA, s.CoefB, s.CoefC);
-    for (int i = 1; i <= s.Count1; ++i) {
-      const int c = range.Column(s.X1[i]), r = range.Row(static_cast<float>(curve.At(s.X1[i])));
+    const auto& s = scene.result.figures;
+    const orvelt::Curve curve = orvelt::CurveOf(scene.result.model, s.a, s.b, s.c);
+    for (const orvelt::PlotPoint& p : scene.result.series1) {
+      const int c = range.Column(p.x), r = range.Row(static_cast<float>(curve.At(p.x)));
       QVERIFY2(image.pixel(c, r - 1) == kBlack || image.pixel(c, r) == kBlack ||
                    image.pixel(c, r + 1) == kBlack,
                qPrintable(QStringLiteral("no curve near (%1, %2)").arg(c).arg(r)));
@@ -269,8 +269,8 @@ class TestDataView : public QObject {
     const QString fault = NumbersWholeAndApart(image, numbers);
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
     // They lie in the tenth beyond the data: no point under them.
-    for (int i = 1; i <= s.Count1; ++i) {
-      const QRect marker(range.Column(s.X1[i]) - 2, range.Row(s.Y1[i]) - 2, 4, 4);
+    for (const orvelt::PlotPoint& p : scene.result.series1) {
+      const QRect marker(range.Column(p.x) - 2, range.Row(p.y) - 2, 4, 4);
       for (const auto& number : numbers) QVERIFY(!number.cell.intersects(marker));
     }
   }

@@ -33,11 +33,11 @@ Sample SampleAt(const PlotRange& range, long double qa, long double qb, long dou
 // The samples of a pass over the scene's curve, by the formula kind's coefficients.
 QList<Sample> Samples(const Scene& scene, float offset) {
   const PlotRange range = scene.Range();
-  const auto& s = scene.store;
-  const bool quadratic =
-      scene.model == FitModel::Quadratic || scene.model == FitModel::QuadraticNoConstant;
-  const long double qa = quadratic ? s.CoefA : 0, qb = quadratic ? s.CoefB : s.CoefA,
-                    qc = quadratic ? s.CoefC : s.CoefB;
+  const auto& s = scene.result.figures;
+  const FitModel model = scene.result.model;
+  const bool quadratic = model == FitModel::Quadratic || model == FitModel::QuadraticNoConstant;
+  const long double qa = quadratic ? s.a : 0, qb = quadratic ? s.b : s.a,
+                    qc = quadratic ? s.c : s.b;
   QList<Sample> samples;
   for (int i = 0; i <= range.W; ++i) samples << SampleAt(range, qa, qb, qc, offset, i);
   return samples;
@@ -159,7 +159,7 @@ class TestDrawGraph : public QObject {
     QFETCH(QList<float>, ends);
     QFETCH(int, axisColumn);
     QFETCH(int, axisRow);
-    const PlotRange range = orvelt::DerivePlotRange(data[0], data[1], data[2], data[3], 321);
+    const PlotRange range = orvelt::DerivePlotRange({data[0], data[1], data[2], data[3]}, 321);
     QCOMPARE(range.W, 321);
     QCOMPARE_EXACT(range.L, ends[0]);
     QCOMPARE_EXACT(range.R, ends[1]);
@@ -176,7 +176,7 @@ class TestDrawGraph : public QObject {
   }
 
   void mapping() {
-    const PlotRange range = orvelt::DerivePlotRange(10, 1, 20, 2, 321);
+    const PlotRange range = orvelt::DerivePlotRange({10, 1, 20, 2}, 321);
     QCOMPARE(range.Column(1), 56);
     QCOMPARE(range.Row(2), 265);
     QCOMPARE(range.Column(10), 294);
@@ -267,18 +267,7 @@ class TestDrawGraph : public QObject {
 
   void points() {
     Scene scene = FrameOnly(10, 1, 20, 2);
-    auto& s = scene.store;
-    s.Count1 = 3;
-    s.OmitCount1 = 1;
-    s.X1 = {0, 1, 5, 10};
-    s.Y1 = {0, 2, 11, 20};
-    s.Use1 = {0, 1, 0, 1};
-    // Series 2: (3, 5); a row with y missing; a point on top of series-1 (1, 2).
-    const std::string cells[3][2] = {{"3", "5"}, {"7", ""}, {" 1.0", "2e0"}};
-    for (int r = 1; r <= 3; ++r) {
-      scene.grid2[1][r] = cells[r - 1][0];
-      scene.grid2[2][r] = cells[r - 1][1];
-    }
+    scene.result.series1 = {{1, 2}, {5, 11, false}, {10, 20}};
 
     QImage image = Draw(scene);
     QCOMPARE(MarkerArea(image, 56, 265), kFilledRed);
@@ -287,7 +276,8 @@ class TestDrawGraph : public QObject {
     QVERIFY(PixelsOf(image, kGreen).empty());
     QCOMPARE(PixelsOf(image, kRed).size(), std::size_t{12 + 12 + 8});
 
-    scene.plotSeries2 = true;
+    // Series 2: (3, 5) and a point on top of series-1 (1, 2).
+    scene.result.series2 = {{3, 5}, {1, 2}};
     image = Draw(scene);
     QCOMPARE(MarkerArea(image, 56, 265), kFilledGreen);
     QCOMPARE(MarkerArea(image, 109, 225), kFilledGreen);  // (3, 5)
@@ -298,14 +288,9 @@ class TestDrawGraph : public QObject {
 
   void laterRowsOnTop() {
     Scene scene = FrameOnly(10, 1, 20, 2);
-    auto& s = scene.store;
-    s.Count1 = 3;
-    s.OmitCount1 = 1;
-    s.X1 = {0, 1, 1, 10};
-    s.Y1 = {0, 2, 2, 20};
-    s.Use1 = {0, 1, 0, 1};
+    scene.result.series1 = {{1, 2}, {1, 2, false}, {10, 20}};
     QCOMPARE(MarkerArea(Draw(scene), 56, 265), kHollowRed);
-    s.Use1 = {0, 0, 1, 1};
+    scene.result.series1 = {{1, 2, false}, {1, 2}, {10, 20}};
     QCOMPARE(MarkerArea(Draw(scene), 56, 265), kFilledRed);
   }
 
@@ -381,10 +366,11 @@ class TestDrawGraph : public QObject {
     // The offset is k times the shown deviation; where the deviation is shown it comes back from
     // the label text.
     float offset = 0;
-    if (scene.bandMultiple != 0 && scene.store.UsedCount() > 2) {
+    if (scene.bandMultiple != 0 && scene.result.usedCount > 2) {
       const std::string prefix = "標準偏差 =";
-      QVERIFY(scene.labels.stdDev.rfind(prefix, 0) == 0);
-      const auto shown = orvelt::ParseNumber(scene.labels.stdDev.substr(prefix.size()));
+      const std::string& label = scene.result.texts.stdDev;
+      QVERIFY(label.rfind(prefix, 0) == 0);
+      const auto shown = orvelt::ParseNumber(label.substr(prefix.size()));
       QVERIFY(shown.valid);
       offset = static_cast<float>(scene.bandMultiple * shown.value);
     }
@@ -430,9 +416,9 @@ class TestDrawGraph : public QObject {
   // Samples beyond the 32-bit range are outside the plot, not a failure.
   void samplesBeyondSingleRange() {
     Scene scene = FrameOnly(1e5f, -1e5f, 1, 0);
-    scene.model = FitModel::Quadratic;
-    scene.store.CoefA = 1e30f;
-    scene.store.CoefB = 0;
+    scene.result.model = FitModel::Quadratic;
+    scene.result.figures.a = 1e30f;
+    scene.result.figures.b = 0;
     QVERIFY(std::isinf(static_cast<float>(1e30L * 1e5L * 1e5L)));
     QImage image;
     try {
@@ -506,11 +492,11 @@ class TestDrawGraph : public QObject {
     QFETCH(int, model);
     QFETCH(QList<Placed>, texts);
     Scene scene = FrameOnly(10, 1, 20, 2);
-    scene.model = static_cast<FitModel>(model);
+    scene.result.model = static_cast<FitModel>(model);
     // Every caption is set, so a line the formula kind does not have would show.
-    scene.labels = {"a =   2.00000", "b =  -0.50000", "c =   1.25000", "data : 3 組",
-                    "標準偏差 =   0.12346"};
-    scene.store.CoefC = 1e6f;  // keeps the quadratic curves out of the range too
+    scene.result.texts = {"a =   2.00000", "b =  -0.50000", "c =   1.25000", "data : 3 組",
+                          "標準偏差 =   0.12346"};
+    scene.result.figures.c = 1e6f;  // keeps the quadratic curves out of the range too
     Drawing drawing;
     const QImage& image = drawing.Draw(scene);
     QImage expected = Blank(321, 450);

@@ -41,13 +41,7 @@ bool Touch(const Pixels& a, const Pixels& b) {
 }
 
 Scene Frame(float XMax, float XMin) {
-  Scene scene;
-  scene.store.CoefB = 1e6f;  // the curve far above the range: the frame alone
-  scene.XMax = XMax;
-  scene.XMin = XMin;
-  scene.YMax = 20;
-  scene.YMin = 2;
-  return scene;
+  return FrameOnly(XMax, XMin, 20, 2);
 }
 
 // A result line at 11 points with its top-left corner at (x, y).
@@ -145,8 +139,8 @@ class TestPictureTexts : public QObject {
     QFETCH(int, model);
     QFETCH(QString, formula);
     Scene scene = Frame(10, 1);
-    scene.model = static_cast<FitModel>(model);
-    scene.store.CoefC = 1e6f;
+    scene.result.model = static_cast<FitModel>(model);
+    scene.result.figures.c = 1e6f;
     const QImage image = Draw(scene);
 
     const Alone whole = TextAlone(110, 340, 11, formula);
@@ -204,10 +198,10 @@ class TestPictureTexts : public QObject {
     QFETCH(QStringList, labels);
     QFETCH(QList<Placed>, lines);
     Scene scene = Frame(10, 1);
-    scene.model = static_cast<FitModel>(model);
-    scene.store.CoefC = 1e6f;
-    scene.labels = {labels[0].toStdString(), labels[1].toStdString(), labels[2].toStdString(),
-                    labels[3].toStdString(), labels[4].toStdString()};
+    scene.result.model = static_cast<FitModel>(model);
+    scene.result.figures.c = 1e6f;
+    scene.result.texts = {labels[0].toStdString(), labels[1].toStdString(), labels[2].toStdString(),
+                          labels[3].toStdString(), labels[4].toStdString()};
     const QImage image = Draw(scene);
     for (const Placed& line : lines) {
       const Alone alone = TextAlone(line.x, line.y, 11, line.text);

@@ -43,7 +43,7 @@ QRect Ink(const QImage& image, QRgb ink = kBlack) {
 void Session(Canvas& canvas, const QList<Scene>& scenes) {
   for (const Scene& s : scenes) {
     BlankGraphPicture(canvas);
-    DrawGraph(canvas, s.XMax, s.XMin, s.YMax, s.YMin, s.Sources());
+    DrawGraph(canvas, s.result, s.bandMultiple);
   }
 }
 
@@ -85,7 +85,7 @@ class TestRender : public QObject {
     canvas.SetPenColor(Qt::red);
     canvas.SetBrushColor(Qt::blue);
     canvas.Rectangle(1, 1, 5, 4);
-    canvas.Polyline(-3, 9, 14, 2);
+    canvas.Segment(-3, 9, 14, 2);
     canvas.Ellipse(6, 5, 10, 9);
     canvas.MoveTo(0, 0);
     canvas.LineTo(11, 3);
@@ -111,9 +111,9 @@ class TestRender : public QObject {
     QImage image = Blank(20, 16);
     Canvas canvas(image);
     canvas.SetPenColor(Qt::red);
-    canvas.Polyline(2, 3, 17, 3);   // across
-    canvas.Polyline(4, 14, 4, 5);   // up
-    canvas.Polyline(6, 12, 18, 6);  // sloped
+    canvas.Segment(2, 3, 17, 3);   // across
+    canvas.Segment(4, 14, 4, 5);   // up
+    canvas.Segment(6, 12, 18, 6);  // sloped
     const QImage fine = canvas.Render(ratio);
     QCOMPARE(fine.size(), QSize(int(Edge(20, ratio)), int(Edge(16, ratio))));
 
@@ -212,7 +212,7 @@ class TestRender : public QObject {
     QCOMPARE(form.devicePixelRatio(), 2.0);
     const Scene scene = Scenes().first();
     BlankGraphPicture(form.Canvas());
-    DrawGraph(form.Canvas(), scene.XMax, scene.XMin, scene.YMax, scene.YMin, scene.Sources());
+    DrawGraph(form.Canvas(), scene.result, scene.bandMultiple);
     const QImage shown = form.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), QSize(642, 642));
     const QImage fine = WithoutRatio(form.Canvas().Render(2)).copy(0, 0, 642, 642);

@@ -41,6 +41,11 @@ Scene LineWithSeries2() {
                  {{"11.5", "4"}, {"13.5", "6.5"}}, 1);
 }
 
+// The graph window's views given a fit, as the compute command gives it.
+void Show(orvelt::GraphViews& views, const Scene& scene) {
+  views.Show(std::make_shared<const orvelt::FitResult>(scene.result), scene.bandMultiple);
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(test::Scene)
@@ -116,7 +121,7 @@ class TestViews : public QObject {
     const QImage origin = Expected(scene, GraphView::ThroughOrigin),
                  data = Expected(scene, GraphView::FitData);
     QVERIFY(origin != data);
-    views.Show(scene);
+    Show(views, scene);
     QVERIFY(form.Picture() == origin);
     choose(GraphView::FitData);
     QCOMPARE(views.View(), GraphView::FitData);
@@ -132,9 +137,9 @@ class TestViews : public QObject {
   void laterGraphsAndTheCopy() {
     TForm2 form;
     form.Views->SetView(GraphView::FitData);
-    form.Views->Show(LineWithSeries2());
+    Show(*form.Views, LineWithSeries2());
     QVERIFY(form.Picture() == Expected(LineWithSeries2(), GraphView::FitData));
-    form.Views->Show(Parabola());
+    Show(*form.Views, Parabola());
     QVERIFY(form.Picture() == Expected(Parabola(), GraphView::FitData));
     form.CopyPicture();
     QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
@@ -146,7 +151,7 @@ class TestViews : public QObject {
   void blankStaysBlank() {
     TForm2 form;
     orvelt::GraphViews& views = *form.Views;
-    views.Show(Parabola());
+    Show(views, Parabola());
     views.Blank();
     QVERIFY(form.Picture() == BlankPicture());
     QTest::keyClick(&form, Qt::Key_F);
@@ -155,7 +160,7 @@ class TestViews : public QObject {
     views.ThroughOrigin->trigger();
     QVERIFY(form.Picture() == BlankPicture());
     views.FitData->trigger();
-    views.Show(LineWithSeries2());
+    Show(views, LineWithSeries2());
     QVERIFY(form.Picture() == Expected(LineWithSeries2(), GraphView::FitData));
   }
 
@@ -163,7 +168,7 @@ class TestViews : public QObject {
   void nothingToDo() {
     TForm2 form;
     orvelt::GraphViews& views = *form.Views;
-    views.Show(Parabola());
+    Show(views, Parabola());
     orvelt::Canvas& canvas = form.Canvas();
     canvas.SetBrushColor(Qt::green);
     canvas.FillRect(100, 100, 101, 101);  // a mark that a drawing would erase

@@ -257,13 +257,13 @@ class TestBlocks : public QObject {
     p.form1.Button1->click();
     const QStringList labels = p.Labels();
     const QImage picture = p.form2.Picture();
-    const float a = p.store.CoefA, b = p.store.CoefB;
+    const FitResult* const result = p.form1.Result();
     SetClipboard(QStringLiteral("10\t20\r\n20\t30\r\n"));
     Paste(p.form1.StringGrid1, CtrlV);
     QCOMPARE(p.Labels(), labels);
     QCOMPARE(p.form2.Picture(), picture);
-    QCOMPARE(p.store.CoefA, a);
-    QCOMPARE(p.store.CoefB, b);
+    QVERIFY(result);
+    QCOMPARE(p.form1.Result(), result);
     QCOMPARE(p.store.Count1, 3);
     QVERIFY(p.form1.GroupBox2->isEnabled());
     QVERIFY(p.desktop.boxes.isEmpty());

@@ -141,6 +141,8 @@ class TestEditing : public QObject {
       const QImage picture = p.form2.Picture();
       QVERIFY(!p.PictureIsBlank());
       const DataStore store = p.store;
+      const FitResult* const result = p.form1.Result();
+      QVERIFY(result);
 
       p.desktop.answers = {yes};
       p.form1.findChild<QAction*>(command)->trigger();
@@ -165,7 +167,7 @@ class TestEditing : public QObject {
       QCOMPARE(p.form1.RadioGroup2->ItemIndex(), one ? 0 : 2);
       QCOMPARE(p.form1.CheckBox1->isChecked(), !two);
       QCOMPARE(p.store.Count1, one ? 0 : store.Count1);
-      QCOMPARE(p.store.CoefA, one ? 0.0f : store.CoefA);
+      QCOMPARE(p.form1.Result(), one ? nullptr : result);
       QCOMPARE(p.store.X1[3], one ? 0.0f : store.X1[3]);
       QCOMPARE(p.store.X2[19], two ? 0.0f : store.X2[19]);
     }

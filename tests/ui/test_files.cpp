@@ -30,7 +30,7 @@ QByteArray File(std::initializer_list<const char*> firstLines) {
   return lines.join("\r\n") + "\r\n";
 }
 
-QStringList Column(DataGrid* grid, int col) {
+QStringList ColumnTexts(DataGrid* grid, int col) {
   QStringList cells;
   for (int r = 1; r <= 20; ++r) cells << grid->Cell(col, r);
   return cells;
@@ -65,14 +65,14 @@ class TestFiles : public QObject {
     Program p;
     DataGrid* grid = series == 1 ? p.form1.StringGrid1 : p.form1.StringGrid2;
     p.Fill({{1, "1", "2.5", "Omit"}, {2, "2", "3.1"}}, grid);
-    QStringList before = Column(grid, 1) + Column(grid, 2);
+    QStringList before = ColumnTexts(grid, 1) + ColumnTexts(grid, 2);
     const QString path = Path(series == 1 ? "one.ovt" : "two.ovt");
     p.desktop.fileNames = {path};
     p.form1.findChild<QAction*>(series == 1 ? "S1" : "S2")->trigger();
     QCOMPARE(Bytes(path), bytes);
     QCOMPARE(Bytes(path).size(), series == 1 ? 140 : 136);
     QVERIFY(p.desktop.boxes.isEmpty());
-    QCOMPARE(Column(grid, 1) + Column(grid, 2), before);
+    QCOMPARE(ColumnTexts(grid, 1) + ColumnTexts(grid, 2), before);
     QCOMPARE(p.desktop.dialogs[0].mode, FileDialog::Mode::Save);
     QCOMPARE(p.desktop.dialogs[0].filter,
              QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*"));
@@ -205,9 +205,9 @@ class TestFiles : public QObject {
     p.desktop.fileNames = {path};
     p.form1.findChild<QAction*>(series == 1 ? "O1" : "O2")->trigger();
     QVERIFY(p.desktop.boxes.isEmpty());
-    QCOMPARE(Column(grid, 1), x);
-    QCOMPARE(Column(grid, 2), y);
-    if (series == 1) QCOMPARE(Column(grid, 3), omit);
+    QCOMPARE(ColumnTexts(grid, 1), x);
+    QCOMPARE(ColumnTexts(grid, 2), y);
+    if (series == 1) QCOMPARE(ColumnTexts(grid, 3), omit);
     QCOMPARE(other->Cell(1, 2), QStringLiteral("kept"));
     QVERIFY(p.form1.CheckBox1->isChecked());
     QCOMPARE(p.form1.RadioGroup1->ItemIndex(), 2);
@@ -386,16 +386,17 @@ class TestFiles : public QObject {
     p.desktop.fileNames = {path};
     p.form1.O1->trigger();
     p.Fill({{2, " 1.5 ", "abc", "x"}, {3, "", "全角１", ""}});
-    const QStringList before = Column(p.form1.StringGrid1, 1) + Column(p.form1.StringGrid1, 2) +
-                               Column(p.form1.StringGrid1, 3);
+    const QStringList before = ColumnTexts(p.form1.StringGrid1, 1) +
+                               ColumnTexts(p.form1.StringGrid1, 2) +
+                               ColumnTexts(p.form1.StringGrid1, 3);
     const QString copy = Path("trip2.ovt");
     p.desktop.fileNames = {copy, copy};
     p.form1.S1->trigger();
     QVERIFY(Bytes(copy).startsWith(odd.left(20)));
     p.form1.E1->trigger();  // answered Yes
     p.form1.O1->trigger();
-    QCOMPARE(Column(p.form1.StringGrid1, 1) + Column(p.form1.StringGrid1, 2) +
-                 Column(p.form1.StringGrid1, 3),
+    QCOMPARE(ColumnTexts(p.form1.StringGrid1, 1) + ColumnTexts(p.form1.StringGrid1, 2) +
+                 ColumnTexts(p.form1.StringGrid1, 3),
              before);
   }
 };

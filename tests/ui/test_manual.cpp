@@ -24,7 +24,7 @@
 #include "app/errors.h"
 #include "app/help.h"
 #include "app/helpviewer.h"
-#include "core/arith.h"
+#include "core/messages.h"
 #include "files/fileio.h"
 #include "files/seriesfile.h"
 #include "graph/views.h"
@@ -262,6 +262,10 @@ Shown Use() {
   // general error box shows every failure.
   for (int error : {ENOENT, ENOTDIR, EMFILE, EACCES, ENOSPC})
     shown.messages << GeneralErrorText(QString::fromStdString(IoErrorText(error)));
+  // Nor a C library without the Shift-JIS conversion, nor a failure of no known kind.
+  shown.messages << GeneralErrorText(
+      QString::fromStdString(MessageText(kNoConversion, {"CP932", "UTF-32LE"})));
+  shown.messages << GeneralErrorText(QString::fromUtf8(kUnknownError.text));
   return shown;
 }
 
@@ -293,6 +297,19 @@ class TestManual : public QObject {
           "指定されたファイルは読めません", "セルの文字が長すぎます\n\nセルは 1048576 文字までです"})
       QVERIFY2(shown_.messages.contains(QString::fromUtf8(expected)), expected);
     QVERIFY(shown_.labels.contains(QStringLiteral("c =   1.00000")));
+  }
+
+  // Every message of the program's table is shown by one of the uses above, and so is held to
+  // the manual by the tests below: its text up to its first part begins a message shown.
+  void everyMessageOfTheTableIsShown() {
+    QStringList unshown;
+    for (const Message* message : AllMessages()) {
+      const QString head = QString::fromUtf8(message->text).section(QLatin1Char('%'), 0, 0);
+      const bool found = std::any_of(shown_.messages.begin(), shown_.messages.end(),
+                                     [&](const QString& m) { return m.startsWith(head); });
+      if (!found) unshown << head;
+    }
+    QVERIFY2(unshown.isEmpty(), qPrintable("no use shows: " + unshown.join(" | ")));
   }
 
   void quotedCaptionsAreShown() {
