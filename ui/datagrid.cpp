@@ -272,9 +272,9 @@ DataGrid::PasteSpot DataGrid::Spot() const {
           editor_->selectionLength()};
 }
 
-void DataGrid::Paste() {
+void DataGrid::Paste(orvelt::Selection which) {
   const PasteSpot spot = Spot();
-  clipboard_->ReadText(this, [this, spot](const Pasted& pasted) {
+  clipboard_->ReadText(which, this, [this, spot](const Pasted& pasted) {
     if (Spot() != spot) return;
     if (pasted.kind == Pasted::Kind::kTooLarge) {
       emit TextTooLong();

@@ -5,15 +5,14 @@
 #include <QAbstractScrollArea>
 #include <QString>
 
+#include "app/clipboard.h"
 #include "files/seriesfile.h"
 
 class QLineEdit;
 
 namespace orvelt {
 
-class ClipboardReader;
 class DataGrid;
-struct Pasted;
 
 // The longest text a cell takes: every cell a data file can bring fits, since a file holds at
 // most kMaxSeriesFileBytes bytes and each byte reads as at most one character.
@@ -64,10 +63,10 @@ class DataGrid : public QAbstractScrollArea {
   // The selected block of data cells; the current cell alone unless Shift stretched it.
   QRect Selection() const;
 
-  // Asks the clipboard for its text and pastes it with PasteText when it comes, unless the user
-  // has gone on meanwhile (moved, typed, or the cells changed); the windows work on while the
-  // clipboard's owner takes its time, and nothing happens when it does not answer.
-  void Paste();
+  // Asks the clipboard (or PRIMARY) for its text and pastes it with PasteText when it comes,
+  // unless the user has gone on meanwhile (moved, typed, or the cells changed); the windows work
+  // on while the owner takes its time, and nothing happens when it does not answer.
+  void Paste(orvelt::Selection which = orvelt::Selection::kClipboard);
   // A block of tab-separated lines fills cells from the current one to the right and down; any
   // other text goes into the editor in place of its selection. False, touching nothing, with
   // TextTooLong, when a cell would get more than kMaxCellLength characters.
