@@ -12,8 +12,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/clipboard.h"
 #include "core/block.h"
+#include "ui/pasting.h"
 
 namespace orvelt {
 
@@ -256,6 +256,8 @@ void DataGrid::scrollContentsBy(int, int) {
 
 bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
   if (watched == editor_) {
+    if (TakePasteEvent(editor_, event, [this](orvelt::Selection which) { Paste(which); }))
+      return true;
     if (event->type() == QEvent::KeyPress) return EditorKey(static_cast<QKeyEvent*>(event));
     // After the editor's own focus news, so that the cell is what the focus is on at last.
     if (event->type() == QEvent::FocusIn) AnnounceCurrent();
@@ -292,7 +294,7 @@ bool DataGrid::PasteText(const QString& text) {
       emit TextTooLong();
       return false;
     }
-    if (!text.isEmpty() || editor_->hasSelectedText()) editor_->insert(text);
+    if (!text.isEmpty() || editor_->hasSelectedText()) InsertPasted(editor_, text);
     return true;
   }
   const std::vector<PlacedField> fields =
@@ -328,11 +330,6 @@ bool DataGrid::CopyBlock() const {
 }
 
 bool DataGrid::EditorKey(QKeyEvent* event) {
-  // A block on the clipboard fills cells; any other text goes into the editor as it always did.
-  if (event->matches(QKeySequence::Paste)) {
-    Paste();
-    return true;
-  }
   if (event->matches(QKeySequence::Copy)) return CopyBlock();
   const QString text = editor_->text();
   const bool whole = editor_->hasSelectedText() && editor_->selectedText() == text;
