@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
-#include "app/clipboard.h"
 #include "core/block.h"
+#include "ui/edits.h"
+#include "ui/pasting.h"
 
 namespace orvelt {
 
@@ -74,6 +76,7 @@ DataGrid::DataGrid(int columns, QWidget* parent)
   connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
     ++changes_;
     cells_[row_][col_] = text;
+    if (edits_ && text != committed_) edits_->Typing();
     if (gridObserver) gridObserver->CellTextChanged(this, col_, row_);
   });
   editor_->setText(Cell(col_, row_));
@@ -89,7 +92,10 @@ void DataGrid::SetCell(int col, int row, const QString& text) {
   if (col < 0 || col >= columns_ || row < 0 || row >= RowCount()) return;
   ++changes_;
   cells_[row][col] = text;
-  if (col == col_ && row == row_ && editor_->text() != text) editor_->setText(text);
+  if (col == col_ && row == row_) {
+    committed_ = text;
+    if (editor_->text() != text) editor_->setText(text);
+  }
   viewport()->update(CellRect(col, row));
   if (gridObserver) gridObserver->CellTextChanged(this, col, row);
 }
@@ -98,12 +104,14 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   col = std::clamp(col, 1, columns_ - 1);
   row = std::clamp(row, 1, RowCount() - 1);
   const bool moved = col != col_ || row != row_;
+  TakeTyping();  // showing the cell anew takes the editor's own undo steps
   ++changes_;
   col_ = col;
   row_ = row;
   if (!extend) anchor_ = QPoint(col, row);
   EnsureVisible(row);
-  editor_->setText(Cell(col, row));
+  committed_ = Cell(col, row);
+  editor_->setText(committed_);
   if (caret == Caret::SelectAll) {
     editor_->selectAll();
   } else {
@@ -115,6 +123,30 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   if (!moved) return;
   emit CurrentChanged();
   AnnounceCurrent();
+}
+
+bool DataGrid::TakeTyping() {
+  const QString& text = cells_[row_][col_];
+  if (text == committed_) return false;
+  const QString before = std::exchange(committed_, text);
+  if (edits_) edits_->Typed(this, col_, row_, before, text);
+  return true;
+}
+
+void DataGrid::Commit() {
+  if (!TakeTyping()) return;
+  // The typing is a step of the history now; the editor's own undo would take it back out of
+  // turn. Setting the text anew forgets those steps; the caret and selection stay.
+  const int caret = editor_->cursorPosition(), start = editor_->selectionStart();
+  const int length = editor_->selectionLength();
+  editor_->setText(committed_);
+  if (length == 0) {
+    editor_->setCursorPosition(caret);
+  } else if (caret == start) {
+    editor_->setSelection(start + length, -length);
+  } else {
+    editor_->setSelection(start, length);
+  }
 }
 
 void DataGrid::AnnounceCurrent() {
@@ -256,6 +288,8 @@ void DataGrid::scrollContentsBy(int, int) {
 
 bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
   if (watched == editor_) {
+    if (TakePasteEvent(editor_, event, [this](orvelt::Selection which) { Paste(which); }))
+      return true;
     if (event->type() == QEvent::KeyPress) return EditorKey(static_cast<QKeyEvent*>(event));
     // After the editor's own focus news, so that the cell is what the focus is on at last.
     if (event->type() == QEvent::FocusIn) AnnounceCurrent();
@@ -272,9 +306,9 @@ DataGrid::PasteSpot DataGrid::Spot() const {
           editor_->selectionLength()};
 }
 
-void DataGrid::Paste() {
+void DataGrid::Paste(orvelt::Selection which) {
   const PasteSpot spot = Spot();
-  clipboard_->ReadText(this, [this, spot](const Pasted& pasted) {
+  clipboard_->ReadText(which, this, [this, spot](const Pasted& pasted) {
     if (Spot() != spot) return;
     if (pasted.kind == Pasted::Kind::kTooLarge) {
       emit TextTooLong();
@@ -292,7 +326,7 @@ bool DataGrid::PasteText(const QString& text) {
       emit TextTooLong();
       return false;
     }
-    if (!text.isEmpty() || editor_->hasSelectedText()) editor_->insert(text);
+    if (!text.isEmpty() || editor_->hasSelectedText()) InsertPasted(editor_, text);
     return true;
   }
   const std::vector<PlacedField> fields =
@@ -305,8 +339,16 @@ bool DataGrid::PasteText(const QString& text) {
       return false;
     }
   }
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    SetCell(fields[i].col, fields[i].row, texts[qsizetype(i)]);
+  if (edits_) {
+    const int series = edits_->SeriesOf(this);
+    std::vector<CellWrite> writes;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      writes.push_back({series, fields[i].col, fields[i].row, texts[qsizetype(i)]});
+    edits_->Change(writes);
+  } else {
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      SetCell(fields[i].col, fields[i].row, texts[qsizetype(i)]);
+  }
   // As after typing: the cell's text with the caret at its end.
   editor_->setText(Cell(col_, row_));
   editor_->deselect();
@@ -327,12 +369,25 @@ bool DataGrid::CopyBlock() const {
   return true;
 }
 
-bool DataGrid::EditorKey(QKeyEvent* event) {
-  // A block on the clipboard fills cells; any other text goes into the editor as it always did.
-  if (event->matches(QKeySequence::Paste)) {
-    Paste();
-    return true;
+bool DataGrid::UndoKey(const QKeyEvent* event) {
+  const QKeyCombination key(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key()));
+  const bool undo = std::find(kUndoKeys.begin(), kUndoKeys.end(), key) != kUndoKeys.end();
+  const bool redo = std::find(kRedoKeys.begin(), kRedoKeys.end(), key) != kRedoKeys.end();
+  if (!undo && !redo) return false;
+  if (undo && editor_->isUndoAvailable()) {
+    editor_->undo();
+  } else if (redo && editor_->isRedoAvailable()) {
+    editor_->redo();
+  } else if (edits_ && undo) {
+    edits_->Undo();
+  } else if (edits_) {
+    edits_->Redo();
   }
+  return true;
+}
+
+bool DataGrid::EditorKey(QKeyEvent* event) {
+  if (UndoKey(event)) return true;
   if (event->matches(QKeySequence::Copy)) return CopyBlock();
   const QString text = editor_->text();
   const bool whole = editor_->hasSelectedText() && editor_->selectedText() == text;

@@ -5,15 +5,15 @@
 #include <QAbstractScrollArea>
 #include <QString>
 
+#include "app/clipboard.h"
 #include "files/seriesfile.h"
 
 class QLineEdit;
 
 namespace orvelt {
 
-class ClipboardReader;
+class DataEdits;
 class DataGrid;
-struct Pasted;
 
 // The longest text a cell takes: every cell a data file can bring fits, since a file holds at
 // most kMaxSeriesFileBytes bytes and each byte reads as at most one character.
@@ -44,6 +44,7 @@ class DataGrid : public QAbstractScrollArea {
   int ColCount() const { return columns_; }
   int RowCount() const { return kRows + 1; }
   QString Cell(int col, int row) const;
+  // Sets a cell outside the history of changes: headers, labels, a grid being prepared.
   void SetCell(int col, int row, const QString& text);
   // Every cell's text; those of columns the grid lacks are empty.
   const GridTexts& Cells() const { return cells_; }
@@ -64,19 +65,26 @@ class DataGrid : public QAbstractScrollArea {
   // The selected block of data cells; the current cell alone unless Shift stretched it.
   QRect Selection() const;
 
-  // Asks the clipboard for its text and pastes it with PasteText when it comes, unless the user
-  // has gone on meanwhile (moved, typed, or the cells changed); the windows work on while the
-  // clipboard's owner takes its time, and nothing happens when it does not answer.
-  void Paste();
-  // A block of tab-separated lines fills cells from the current one to the right and down; any
-  // other text goes into the editor in place of its selection. False, touching nothing, with
-  // TextTooLong, when a cell would get more than kMaxCellLength characters.
+  // Asks the clipboard (or PRIMARY) for its text and pastes it with PasteText when it comes,
+  // unless the user has gone on meanwhile (moved, typed, or the cells changed); the windows work
+  // on while the owner takes its time, and nothing happens when it does not answer.
+  void Paste(orvelt::Selection which = orvelt::Selection::kClipboard);
+  // A block of tab-separated lines fills cells from the current one to the right and down, one
+  // step of the history; any other text goes into the editor in place of its selection. False,
+  // touching nothing, with TextTooLong, when a cell would get more than kMaxCellLength
+  // characters.
   bool PasteText(const QString& text);
   // Where Paste reads the clipboard; the desktop's clipboard unless a test gives another.
   void SetClipboard(ClipboardReader* clipboard) { clipboard_ = clipboard; }
   // Puts the selected block on the clipboard as tab-separated lines ended by CR LF; false when
   // no more than the current cell is selected.
   bool CopyBlock() const;
+
+  // Where the grid's data changes go, to be taken back and made again; none until set.
+  void SetEdits(DataEdits* edits) { edits_ = edits; }
+  // Typing in the current cell since it became current (or the program last set its text), as
+  // one step of the history; nothing when its text is as it was then.
+  void Commit();
 
   QLineEdit* Editor() const { return editor_; }
   // The cell's rectangle in viewport coordinates, without its grid lines.
@@ -101,7 +109,11 @@ class DataGrid : public QAbstractScrollArea {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Commit without touching the editor; true when there was typing.
+  bool TakeTyping();
   bool EditorKey(class QKeyEvent* event);
+  // Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z: the editor's own typing first, then the history.
+  bool UndoKey(const QKeyEvent* event);
   // Tells assistive technology which cell is current, once the running event is handled.
   void AnnounceCurrent();
   void EnsureVisible(int row);
@@ -121,6 +133,8 @@ class DataGrid : public QAbstractScrollArea {
   int col_ = 1, row_ = 1;
   QPoint anchor_{1, 1};  // where the block selection began
   QLineEdit* editor_;
+  QString committed_;  // the current cell's text when typing in it began
+  DataEdits* edits_ = nullptr;
   bool announcing_ = false;
   quint64 changes_ = 0;  // of the current cell and of any cell's text
   ClipboardReader* clipboard_;

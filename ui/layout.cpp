@@ -20,6 +20,7 @@
 #include "ui/controls.h"
 #include "ui/datagrid.h"
 #include "ui/main.h"
+#include "ui/pasting.h"
 
 using namespace orvelt;
 
@@ -97,6 +98,7 @@ void TForm1::BuildControls() {
   Label7 = Place(new QLabel(QStringLiteral("ｘ の値"), GroupBox2), "Label7", 8, 21, 34, 12);
   Label8 = Place(new QLabel(QStringLiteral("ｙ の値"), GroupBox2), "Label8", 160, 21, 34, 12);
   Edit1 = Place(new QLineEdit(GroupBox2), "Edit1", 16, 37, 97, 20);
+  new EditPaste(Edit1);
   Button2 = Place(new QPushButton(QStringLiteral(">>"), GroupBox2), "Button2", 128, 40, 25, 17);
   Edit2 = Place(new QLineEdit(GroupBox2), "Edit2", 168, 37, 97, 20);
   Edit2->setReadOnly(true);

@@ -21,6 +21,7 @@
 #include "ui/accessible.h"
 #include "ui/controls.h"
 #include "ui/datagrid.h"
+#include "ui/edits.h"
 
 using namespace orvelt;
 
@@ -50,6 +51,7 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
   InstallAccessibleControls();
   BuildControls();
   BuildMenu();
+  edits_ = std::make_unique<DataEdits>(StringGrid1, StringGrid2);
   for (FileDialog* dialog : {&SaveDialog1, &OpenDialog1}) {
     dialog->filter = QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*");
     dialog->defaultExt = QStringLiteral("ovt");
@@ -58,6 +60,9 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
   // The layout gives the bar its height for the width, which can exceed its size hint.
   resize(kClientWidth, menuBar()->heightForWidth(kClientWidth) + kClientHeight);
 }
+
+// Out of line, where the history's type is complete.
+TForm1::~TForm1() = default;
 
 void TForm1::Open() {
   // A Wayland compositor offers to maximise every window whose size it may change; the layout
@@ -203,9 +208,8 @@ void TForm1::StringGrid1Click() {
 
 void TForm1::StringGrid1DblClick() {
   const int row = StringGrid1->Row();
-  StringGrid1->SetCell(
-      kColumnOmit, row,
-      StringGrid1->Cell(kColumnOmit, row).isEmpty() ? QStringLiteral("Omit") : QString());
+  const bool marked = !StringGrid1->Cell(kColumnOmit, row).isEmpty();
+  edits_->Change({{1, kColumnOmit, row, marked ? QString() : QStringLiteral("Omit")}});
 }
 
 void TForm1::StringGrid1KeyPress(QChar& key) {
@@ -229,56 +233,68 @@ void TForm1::EnterWalk(DataGrid* grid, QChar key) {
 }
 
 void TForm1::xy1Click() {
-  SwapColumns(StringGrid1, StringGrid1, kColumnX, kColumnY);
+  edits_->Change(SwapColumns(1, 1, kColumnX, kColumnY));
 }
 
 void TForm1::xy2Click() {
-  SwapColumns(StringGrid2, StringGrid2, kColumnX, kColumnY);
+  edits_->Change(SwapColumns(2, 2, kColumnX, kColumnY));
 }
 
 void TForm1::N2Click() {
-  SwapColumns(StringGrid1, StringGrid2, kColumnX, kColumnX);
-  SwapColumns(StringGrid1, StringGrid2, kColumnY, kColumnY);
+  std::vector<CellWrite> writes = SwapColumns(1, 2, kColumnX, kColumnX);
+  for (CellWrite& write : SwapColumns(1, 2, kColumnY, kColumnY)) writes.push_back(write);
   // Series 2 has no Omit column to take the marks.
-  for (int r = 1; r <= kRows; ++r) StringGrid1->SetCell(kColumnOmit, r, QString());
+  for (int r = 1; r <= kRows; ++r) writes.push_back({1, kColumnOmit, r, QString()});
+  edits_->Change(writes);
 }
 
-void TForm1::SwapColumns(DataGrid* a, DataGrid* b, int colA, int colB) {
+std::vector<CellWrite> TForm1::SwapColumns(int a, int b, int colA, int colB) const {
+  std::vector<CellWrite> writes;
   for (int r = 1; r <= kRows; ++r) {
-    const QString text = a->Cell(colA, r);
-    a->SetCell(colA, r, b->Cell(colB, r));
-    b->SetCell(colB, r, text);
+    writes.push_back({a, colA, r, SeriesGrid(b)->Cell(colB, r)});
+    writes.push_back({b, colB, r, SeriesGrid(a)->Cell(colA, r)});
   }
+  return writes;
+}
+
+std::vector<CellWrite> TForm1::Emptied(int series) const {
+  std::vector<CellWrite> writes;
+  for (int r = 1; r <= kRows; ++r)
+    for (int c = kColumnX; c < SeriesGrid(series)->ColCount(); ++c)
+      writes.push_back({series, c, r, QString()});
+  return writes;
 }
 
 void TForm1::E1Click() {
-  if (Ask(kEraseSeries1)) ClearSeries1();
+  if (!Ask(kEraseSeries1)) return;
+  ClearSeries1();
+  edits_->Change(Emptied(1));
 }
 
 void TForm1::E2Click() {
-  if (Ask(kEraseSeries2)) ClearSeries2();
+  if (!Ask(kEraseSeries2)) return;
+  ClearSeries2();
+  edits_->Change(Emptied(2));
 }
 
 void TForm1::EAClick() {
-  if (Ask(kEraseAll)) {
-    ClearSeries1();
-    ClearSeries2();
-  }
+  if (!Ask(kEraseAll)) return;
+  ClearSeries1();
+  ClearSeries2();
+  std::vector<CellWrite> writes = Emptied(1);
+  for (CellWrite& write : Emptied(2)) writes.push_back(write);
+  edits_->Change(writes);
 }
 
 void TForm1::ClearSeries1() {
   ResetResults();
   orvelt::ClearSeries1(store_);
-  for (int r = 1; r <= kRows; ++r)
-    for (int c = kColumnX; c < StringGrid1->ColCount(); ++c) StringGrid1->SetCell(c, r, QString());
   RadioGroup1->SetItemIndex(0);
   RadioGroup2->SetItemIndex(0);
 }
 
 void TForm1::ClearSeries2() {
   orvelt::ClearSeries2(store_);
-  for (int r = 1; r <= kRows; ++r)
-    for (int c = kColumnX; c < StringGrid2->ColCount(); ++c) StringGrid2->SetCell(c, r, QString());
   CheckBox1->setChecked(false);
 }
 
@@ -333,7 +349,9 @@ void TForm1::OpenSeriesFile(int series, const QString& name) {
     Tell(Refuse(kUnreadableFile));
     return;
   }
-  DataGrid* grid = SeriesGrid(series);
+  std::vector<CellWrite> writes;
   for (int r = 1; r <= kRows; ++r)
-    for (int c = kColumnX; c < grid->ColCount(); ++c) grid->SetCell(c, r, (*cells)[r][c]);
+    for (int c = kColumnX; c < SeriesGrid(series)->ColCount(); ++c)
+      writes.push_back({series, c, r, (*cells)[r][c]});
+  edits_->Change(writes);
 }

@@ -18,9 +18,11 @@ class QPushButton;
 class TForm2;
 
 namespace orvelt {
+class DataEdits;
 class DataGrid;
 class EtchedRule;
 class RadioGroup;
+struct CellWrite;
 
 // The application-wide settings the windows are laid out for: name, classic style, the
 // Japanese face, Qt's own texts in Japanese and UTF-8 characters for Xlib. Call once the
@@ -38,6 +40,7 @@ class TForm1 : public QMainWindow {
 
   // The store and the desktop outlive the window.
   TForm1(orvelt::DataStore& store, orvelt::Desktop& desktop, QWidget* parent = nullptr);
+  ~TForm1() override;
 
   // The graph window, created after this one.
   void SetGraphWindow(TForm2* form2) { Form2 = form2; }
@@ -104,6 +107,8 @@ class TForm1 : public QMainWindow {
   orvelt::FitModel Model() const;
   // The last fit; none before the first or after a reset.
   const orvelt::FitResult* Result() const { return result_.get(); }
+  // Every change of the grids' data, to be taken back and made again.
+  orvelt::DataEdits& Edits() { return *edits_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -121,13 +126,17 @@ class TForm1 : public QMainWindow {
   bool Ask(const orvelt::Message& message);
   void Tell(const orvelt::Refusal& refusal);
   void EnterWalk(orvelt::DataGrid* grid, QChar key);
-  static void SwapColumns(orvelt::DataGrid* a, orvelt::DataGrid* b, int colA, int colB);
+  // Row by row, column `colA` of series `a` and column `colB` of series `b` trade texts.
+  std::vector<orvelt::CellWrite> SwapColumns(int a, int b, int colA, int colB) const;
+  // Every data cell of the series emptied.
+  std::vector<orvelt::CellWrite> Emptied(int series) const;
   // Series 1, or any other number series 2, to and from a data file.
   void SaveSeries(int series);
   void OpenSeries(int series);
   void OpenSeriesFile(int series, const QString& name);
   orvelt::DataGrid* SeriesGrid(int series) const;
-  // The window's part of erasing a series, with the store's.
+  // The window's part of erasing a series, with the store's; the cells are emptied by the
+  // command, as one change for both series.
   void ClearSeries1();
   void ClearSeries2();
 
@@ -136,5 +145,6 @@ class TForm1 : public QMainWindow {
   // The last fit, until the next compute or erasing series 1: what the results box shows, the
   // graph is drawn from, the y calculation evaluates and the text report copies.
   std::shared_ptr<const orvelt::FitResult> result_;
+  std::unique_ptr<orvelt::DataEdits> edits_;
   bool shown_ = false;
 };

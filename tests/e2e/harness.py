@@ -246,6 +246,7 @@ class Session:
         self.programs = []
         self._xdisplay = None
         self._wide_keys = {}  # character -> the spare keycode it is mapped to
+        self._pings = 0  # sent so far; each answer is told by its number
 
     # ---- set-up and tear-down -------------------------------------------------------------
 
@@ -591,15 +592,17 @@ class Session:
 
     # ---- clipboard ------------------------------------------------------------------------
 
-    def clear_clipboard(self):
-        """Empties the clipboard, so that the next copy can be waited for."""
+    def clear_clipboard(self, selection="CLIPBOARD"):
+        """Sets the selection's owner to none, as a program that ends without a clipboard manager
+        leaves it; the next copy can then be waited for."""
         from Xlib import X
         from Xlib.protocol import request
-        atom = self._xdisplay.intern_atom("CLIPBOARD")
+        atom = self._xdisplay.intern_atom(selection)
         request.SetSelectionOwner(display=self._xdisplay.display, window=X.NONE,
                                   selection=atom, time=X.CurrentTime)
         self._xdisplay.sync()
-        wait_for(lambda: self._clipboard_owner() == X.NONE, what="the clipboard to be empty")
+        wait_for(lambda: self._clipboard_owner(selection) == X.NONE,
+                 what=f"the {selection} selection to be empty")
 
     def set_clipboard_text(self, data):
         """Puts ``data`` (UTF-8 bytes) on the clipboard as plain text, served by xclip, as another
@@ -613,8 +616,8 @@ class Session:
                      path], env=self.tool_env, log=os.path.basename(path) + ".log")
         wait_for(lambda: self._clipboard_owner() != X.NONE, what="xclip to own the clipboard")
 
-    def _clipboard_owner(self):
-        atom = self._xdisplay.intern_atom("CLIPBOARD")
+    def _clipboard_owner(self, selection="CLIPBOARD"):
+        atom = self._xdisplay.intern_atom(selection)
         owner = self._xdisplay.get_selection_owner(atom)
         return owner if isinstance(owner, int) else owner.id
 
@@ -642,15 +645,48 @@ class Session:
         """The clipboard's picture as PNG bytes."""
         return self.clipboard("image/png", timeout)
 
-    def hang_clipboard(self):
-        """Makes the clipboard's owner a program that never answers, as a hung program or a stuck
-        remote session does; returns a ClipboardHang once it owns the clipboard."""
-        self.clear_clipboard()
-        proc = self._spawn([_DEBIAN_PYTHON, os.path.abspath(__file__), "--hang-clipboard"],
-                           env=self.tool_env, stdout=subprocess.PIPE, log="clipboard-hang.log")
+    def hang_clipboard(self, selection="CLIPBOARD"):
+        """Sets the selection's owner to none, then makes it a program that never answers, as a
+        hung program or a stuck remote session does; returns a ClipboardHang once that owns it."""
+        self.clear_clipboard(selection)
+        proc = self._spawn([_DEBIAN_PYTHON, os.path.abspath(__file__), "--hang-clipboard",
+                            selection], env=self.tool_env, stdout=subprocess.PIPE,
+                           log=f"{selection.lower()}-hang.log")
         hang = ClipboardHang(proc)
-        hang.wait(lambda e: e.get("ready"), what="the silent clipboard owner")
+        hang.wait(lambda e: e.get("ready"), what=f"the silent {selection} owner")
         return hang
+
+    def ping(self, wid, timeout=DEFAULT_TIMEOUT):
+        """Seconds until the program answers a _NET_WM_PING sent to its window ``wid``: it does
+        so from its event loop, so this is how long that loop takes to come round."""
+        from Xlib import X
+        from Xlib import display as xdisplay
+        from Xlib.protocol import event as xevent
+        d = xdisplay.Display(self.display)
+        try:
+            root = d.screen().root
+            root.change_attributes(event_mask=X.StructureNotifyMask)  # where the answer goes
+            ping = d.intern_atom("_NET_WM_PING")
+            self._pings += 1
+            stamp = self._pings
+            message = xevent.ClientMessage(
+                window=wid, client_type=d.intern_atom("WM_PROTOCOLS"),
+                data=(32, [ping, stamp, wid, 0, 0]))
+            start = time.monotonic()
+            d.create_resource_object("window", wid).send_event(message)
+            d.flush()
+            while True:
+                while d.pending_events():
+                    e = d.next_event()
+                    if (e.type == X.ClientMessage and e.window.id == root.id
+                            and list(e.data[1][:2]) == [ping, stamp]):
+                        return time.monotonic() - start
+                left = start + timeout - time.monotonic()
+                if left <= 0:
+                    raise TimeoutError(f"no answer to a ping within {timeout:g} s")
+                select.select([d.fileno()], [], [], min(left, _POLL))
+        finally:
+            d.close()
 
     # ---- accessibility --------------------------------------------------------------------
 
@@ -803,7 +839,7 @@ class FocusWatch(JsonLines):
 
 
 class ClipboardHang(JsonLines):
-    """A program that owns the clipboard and never answers: the formats asked of it, in order."""
+    """A program that owns a selection and never answers: the formats asked of it, in order."""
 
     def requests(self):
         """The formats (target atoms' names) asked for since the last call."""
@@ -835,19 +871,19 @@ def _watch_focus(pid):
     Atspi.event_main()
 
 
-def _hang_clipboard():
-    """Owns the CLIPBOARD selection and never answers a request for it; prints {"ready": true}
-    once it owns it, then {"target": name} for each request."""
+def _hang_clipboard(selection):
+    """Owns the selection (CLIPBOARD or PRIMARY) and never answers a request for it; prints
+    {"ready": true} once it owns it, then {"target": name} for each request."""
     from Xlib import X
     from Xlib import display as xdisplay
     d = xdisplay.Display()
     window = d.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
-    clipboard = d.intern_atom("CLIPBOARD")
-    window.set_selection_owner(clipboard, X.CurrentTime)
+    atom = d.intern_atom(selection)
+    window.set_selection_owner(atom, X.CurrentTime)
     d.sync()
-    owner = d.get_selection_owner(clipboard)
+    owner = d.get_selection_owner(atom)
     if getattr(owner, "id", owner) != window.id:
-        sys.exit("could not take the clipboard")
+        sys.exit(f"could not take {selection}")
     print(json.dumps({"ready": True}), flush=True)
     while True:
         event = d.next_event()
@@ -991,5 +1027,5 @@ if __name__ == "__main__" and len(sys.argv) == 5 and sys.argv[1] == "--do-action
     _do_action(int(sys.argv[2]), sys.argv[3], sys.argv[4])
 if __name__ == "__main__" and len(sys.argv) == 3 and sys.argv[1] == "--watch-focus":
     _watch_focus(int(sys.argv[2]))
-if __name__ == "__main__" and len(sys.argv) == 2 and sys.argv[1] == "--hang-clipboard":
-    _hang_clipboard()
+if __name__ == "__main__" and len(sys.argv) == 3 and sys.argv[1] == "--hang-clipboard":
+    _hang_clipboard(sys.argv[2])

@@ -1260,6 +1260,178 @@ class HungClipboard(ProgramTestCase):
                  what="the block pasted into row 2")
 
 
+class SilentOwner(ProgramTestCase):
+    """The program copies the results, so owning the clipboard; another program sets the owner to
+    none, as one that ends without a clipboard manager does; then one that never answers takes
+    it. The toolkit went on thinking the program the owner and asked that one its own blocking
+    way, three times, 15 s with the window frozen. Now every paste path asks the owner once, the
+    window answers within 2 s while the paste waits, and after 5 s the paste is given up with
+    nothing changed. PRIMARY the same, owned by the program through a selection first."""
+
+    WAIT = 5.4  # the reader's timeout of 5 s, and the moment its end takes to show
+
+    def prepare(self):
+        """Types what the case needs, leaves the keyboard focus in the edit the paths paste into,
+        with text selected there so that the program owns PRIMARY."""
+        raise NotImplementedError
+
+    def edit_node(self):
+        """The edit the paths paste into, as the accessibility tree shows it."""
+        return self.focused_node()
+
+    def state(self):
+        """What a paste would change."""
+        raise NotImplementedError
+
+    def menu_by_click(self):
+        self.s.click_screen(*self.edit_node().extents.center, button=3)
+        self.s.key("p")
+
+    def paths(self):
+        key = self.s.key
+        return [("Ctrl+V", lambda: key("ctrl+v"), "CLIPBOARD"),
+                ("Shift+Insert", lambda: key("shift+Insert"), "CLIPBOARD"),
+                ("the context menu by the right button", self.menu_by_click, "CLIPBOARD"),
+                ("the context menu by the Menu key", lambda: key("Menu", "p"), "CLIPBOARD"),
+                ("Ctrl+Shift+Insert", lambda: key("ctrl+shift+Insert"), "PRIMARY"),
+                ("the middle button",
+                 lambda: self.s.click_screen(*self.edit_node().extents.center, button=2),
+                 "PRIMARY")]
+
+    def test_every_paste_path_asks_once_and_the_window_answers(self):
+        from Xlib import X
+        self.prepare()
+        wait_for(lambda: self.s._clipboard_owner("PRIMARY") != X.NONE, what="PRIMARY owned")
+        self.s.clear_clipboard()
+        self.menu("alt+e", "c")
+        self.s.clipboard_text()  # the copy is there: the program owns the clipboard
+        wait_for(lambda: "focused" in self.edit_node().states, what="the focus back in the edit")
+        before = self.state()
+        idle = self.s.ping(self.main)
+        hangs = {"CLIPBOARD": self.s.hang_clipboard("CLIPBOARD")}
+        for name, act, selection in self.paths():
+            with self.subTest(name):
+                if selection not in hangs:  # after the paths that could take PRIMARY back
+                    hangs[selection] = self.s.hang_clipboard(selection)
+                act()
+                pressed = time.monotonic()
+                answered = self.s.ping(self.main, timeout=30)
+                print(f"\n  {type(self).__name__}, {name}: the window answered after "
+                      f"{answered:.3f} s (idle {idle:.3f} s)", file=sys.stderr)
+                self.assertLess(answered, 2.0)
+                time.sleep(max(0.0, pressed + self.WAIT - time.monotonic()))
+                self.assertEqual(hangs[selection].requests(), ["UTF8_STRING"])
+                for other, hang in hangs.items():
+                    if other != selection:
+                        self.assertEqual(hang.requests(), [])
+                self.assertEqual(self.state(), before)
+
+
+class SilentOwnerGrid(SilentOwner):
+    """Into the grid: a cell's whole text selected, where a block would land."""
+
+    def prepare(self):
+        self.type_pairs({1: ("5", "6", "")})  # the cursor ends on row 2's x
+        self.s.key("Up", "End", "shift+Home")
+        wait_for(lambda: (n := self.focused_node()) and n.text == "5", what="the cursor on row 1")
+
+    def state(self):
+        return self.s.table(self.app.pid, " 系列１", timeout=30)["cells"]
+
+
+class SilentOwnerCellEditor(SilentOwner):
+    """Into a cell being typed in: the caret after the typing, nothing selected."""
+
+    def prepare(self):
+        self.s.type("12")
+        self.s.key("shift+Home", "End")
+        wait_for(lambda: (n := self.focused_node()) and n.text == "12", what="12 typed")
+
+    def state(self):
+        return self.s.table(self.app.pid, " 系列１", timeout=30)["cells"], self.focused_node().text
+
+
+class SilentOwnerYField(SilentOwner):
+    """Into the x field of the y calculation, after a fit."""
+
+    def edit_node(self):
+        return self.tree().find(role="panel", name=" y の計算").find_all(role="text")[0]
+
+    def prepare(self):
+        self.type_pairs({1: ("1", "3", ""), 2: ("2", "5", "")})
+        self.click_compute()
+        self.wait_computed()
+        self.s.focus(self.main)
+        self.s.click_screen(*self.edit_node().extents.center)
+        self.s.type("3")
+        self.s.key("shift+Home", "End")
+        wait_for(lambda: self.edit_node().text == "3", what="3 typed")
+
+    def state(self):
+        return self.edit_node().text
+
+
+class UndoRedo(ProgramTestCase):
+    """In the real window Ctrl+Z takes each change of the data back and Ctrl+Y (or
+    Ctrl+Shift+Z) makes it again: a file opened over typed data, a pasted block, an erase, the
+    three exchanges and an Omit mark."""
+
+    def both(self):
+        return [self.s.table(self.app.pid, name)["cells"] for name in (" 系列１", " 系列２")]
+
+    def changed(self, before, what):
+        return wait_for(lambda: (now := self.both()) != before and now, what=what)
+
+    def back_and_again(self, before, after, again="ctrl+y"):
+        self.s.key("ctrl+z")
+        wait_for(lambda: self.both() == before, what="the change taken back")
+        self.s.key(again)
+        wait_for(lambda: self.both() == after, what="the change made again")
+
+    def test_file_paste_erase_exchanges_and_omit(self):
+        self.s.key("Tab")
+        self.type_pairs({1: ("20", "30", "")})  # into series 2
+        self.s.key("shift+Tab")
+        self.type_pairs({1: ("1", "2", ""), 2: ("3", "5", ""), 3: ("4", "9", "")})
+        with open(os.path.join(self.s.workdir, "other.ovt"), "wb") as f:
+            f.write(file_bytes({1: ("7", "8", ""), 2: ("9", "10", "Omit")}))
+        typed = self.both()
+        self.choose_file(("alt+f", "o", "1"), "other")
+        opened = self.changed(typed, "the file opened")
+        self.assertEqual(opened[0][:3], [["7", "8", ""], ["9", "10", "Omit"], ["", "", ""]])
+        self.s.focus(self.main)
+        self.back_and_again(typed, opened)
+
+        # The cursor is on the file's first cell, where the block lands.
+        self.s.set_clipboard_text(b"11\t12\r\n")
+        self.s.key("ctrl+v")
+        pasted = self.changed(opened, "the block pasted")
+        self.assertEqual(pasted[0][0], ["11", "12", ""])
+        self.back_and_again(opened, pasted, again="ctrl+shift+z")
+
+        self.menu("alt+e", "e", "1")
+        box = self.app.wait_message_box("確認")
+        self.s.key("Return")
+        self.s.wait_gone(box.window)
+        erased = self.changed(pasted, "series 1 erased")
+        self.assertEqual(erased[0], [["", "", ""]] * 20)
+        self.back_and_again(pasted, erased)
+        self.s.key("ctrl+z")
+        wait_for(lambda: self.both() == pasted, what="series 1 back")
+
+        before = pasted
+        for keys in (("Return",), ("Down", "Return"), ("Down", "Down", "Return")):
+            self.menu("alt+e", "x", *keys)
+            after = self.changed(before, "the exchange")
+            self.back_and_again(before, after)
+            before = after
+
+        # A double-click on the current cell, where the last exchange put it, marks its row.
+        self.s.click_screen(*self.focused_node().extents.center, repeat=2)
+        marked = self.changed(before, "the Omit mark")
+        self.back_and_again(before, marked)
+
+
 class LongCells(ProgramTestCase):
     """Cells as long as a data file may hold them, never cut short: pasted, edited, saved and
     opened whole; a text too long for a cell refused with a message, the cell as it was."""

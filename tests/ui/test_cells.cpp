@@ -12,29 +12,9 @@
 #include "app/clipboard.h"
 #include "files/shiftjis.h"
 #include "tests/ui/program.h"
+#include "tests/ui/scripted_clipboard.h"
 
 namespace {
-
-// A clipboard whose owner answers when the test says so.
-class ScriptedClipboard : public ClipboardReader {
- public:
-  int asked = 0;
-
-  void ReadText(QObject* context, Done done) override {
-    ++asked;
-    context_ = context;
-    done_ = std::move(done);
-  }
-  bool Waiting() const { return bool(done_); }
-  void Answer(const Pasted& pasted) {
-    const Done done = std::exchange(done_, nullptr);
-    if (done && context_) done(pasted);
-  }
-
- private:
-  QPointer<QObject> context_;
-  Done done_;
-};
 
 Pasted Text(const QString& text) {
   return {Pasted::Kind::kText, text};

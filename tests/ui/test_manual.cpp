@@ -30,6 +30,7 @@
 #include "graph/views.h"
 #include "tests/ui/program.h"
 #include "ui/controls.h"
+#include "ui/edits.h"
 
 namespace {
 
@@ -356,6 +357,56 @@ class TestManual : public QObject {
     for (const QString& item : items)
       if (!quoted.contains(item)) missing << item;
     QVERIFY2(missing.isEmpty(), qPrintable("not in the manual: " + missing.join(" | ")));
+  }
+
+  // The keys the keyboard section gives to take a change back and make it again are the
+  // program's, and each does it in either grid; the history's bounds it states are the
+  // program's.
+  void undoKeysAndBoundsAreThePrograms() {
+    const QString keyboard = html_.section(QStringLiteral("<h2 id=\"keyboard\">"), 1)
+                                 .section(QStringLiteral("<h2"), 0, 0);
+    auto keys = [&](const QString& kind) {
+      static const QRegularExpression kbd(QStringLiteral("<kbd class=\"(\\w+)\">(.*?)</kbd>"));
+      QList<QKeyCombination> found;
+      for (auto m = kbd.globalMatch(keyboard); m.hasNext();) {
+        const auto match = m.next();
+        if (match.captured(1) == kind)
+          found << QKeySequence::fromString(match.captured(2).remove(' '))[0];
+      }
+      return found;
+    };
+    const QList<QKeyCombination> undo = keys(QStringLiteral("undo")),
+                                 redo = keys(QStringLiteral("redo"));
+    QCOMPARE(undo, QList<QKeyCombination>(kUndoKeys.begin(), kUndoKeys.end()));
+    QCOMPARE(redo, QList<QKeyCombination>(kRedoKeys.begin(), kRedoKeys.end()));
+    auto press = [](DataGrid* grid, QKeyCombination key) {
+      QTest::keyClick(grid->Editor(), key.key(), key.keyboardModifiers());
+    };
+    for (QKeyCombination u : undo) {
+      for (QKeyCombination r : redo) {
+        Program p;
+        p.Fill({{1, "1", "2"}, {4, "x", ""}});
+        const GridTexts before = p.form1.StringGrid1->Cells();
+        p.form1.xy1->trigger();
+        const GridTexts after = p.form1.StringGrid1->Cells();
+        for (DataGrid* grid : {p.form1.StringGrid1, p.form1.StringGrid2}) {
+          press(grid, u);
+          QVERIFY(p.form1.StringGrid1->Cells() == before);
+          press(grid, r);
+          QVERIFY(p.form1.StringGrid1->Cells() == after);
+        }
+      }
+    }
+    auto stated = [&](const char* cls) {
+      QStringList texts;
+      const QRegularExpression span(
+          QStringLiteral("<span class=\"%1\">(.*?)</span>").arg(QLatin1String(cls)));
+      for (auto m = span.globalMatch(html_); m.hasNext();) texts << m.next().captured(1);
+      return texts;
+    };
+    QCOMPARE(stated("history-steps"), QStringList(2, QString::number(EditHistory::kMaxSteps)));
+    QCOMPARE(stated("history-bytes"),
+             QStringList(2, QStringLiteral("%1 MiB").arg(EditHistory::kMaxBytes >> 20)));
   }
 
   // As Qt reads the file: every link points at a name in it, and the table of contents comes
