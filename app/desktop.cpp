@@ -7,9 +7,6 @@
 #include <QScreen>
 #include <QShowEvent>
 
-#include "app/errors.h"
-#include "app/helpviewer.h"
-
 namespace orvelt {
 
 namespace {
@@ -56,6 +53,11 @@ void PlaceBox(Box& box, QPoint mainWindowTopLeft, int leftOffset) {
   const int top = mainWindowTopLeft.y() + kBoxTopOffset;
   box.left = left >= 0 ? std::optional<int>(left) : std::nullopt;
   box.top = top >= 0 ? std::optional<int>(top) : std::nullopt;
+}
+
+QString GeneralErrorText(const QString& message) {
+  if (message.isEmpty() || message.back().unicode() <= '.') return message;
+  return message + '.';
 }
 
 Box BoxFor(const Message& message, const QString& text, QWidget* mainWindow) {
@@ -168,10 +170,6 @@ bool QtDesktop::Run(FileDialog& dialog) {
   if (chosen) dialog.fileName = d.selectedFiles().first();
   if (active) active->activateWindow();
   return chosen;
-}
-
-void QtDesktop::ShowHelp(const QString& path, QWidget* owner) {
-  ShowHelpWindow(*this, owner, path);
 }
 
 }  // namespace orvelt

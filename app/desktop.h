@@ -15,6 +15,8 @@ class QWidget;
 namespace orvelt {
 
 inline const QString kAppTitle = QStringLiteral("オルヴェルト");
+// The help window's title, also its boxes' caption.
+inline const QString kHelpTitle = QStringLiteral("オルヴェルト ヘルプ");
 
 // The captions of the boxes' buttons.
 inline const QString kYesCaption = QStringLiteral("はい(&Y)");
@@ -42,6 +44,10 @@ Box BoxFor(const Message& message, const QString& text, QWidget* mainWindow);
 // With the message's own text and parts.
 Box BoxFor(const Message& message, QWidget* mainWindow, std::initializer_list<QString> parts = {});
 Box BoxFor(const Refusal& refusal, QWidget* mainWindow);
+
+// The general error box's text: the message with a full stop, unless it is empty or already ends
+// in "." or a sign below it.
+QString GeneralErrorText(const QString& message);
 
 // A coordinate that comes out negative is not applied.
 void PlaceBox(Box& box, QPoint mainWindowTopLeft, int leftOffset);

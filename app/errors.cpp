@@ -2,11 +2,6 @@
 
 namespace orvelt {
 
-QString GeneralErrorText(const QString& message) {
-  if (message.isEmpty() || message.back().unicode() <= '.') return message;
-  return message + '.';
-}
-
 Box GeneralErrorBox(const QString& message) {
   // Every failure that ends a command comes in this box, whatever its message.
   static constexpr Message kFailure{BoxKind::General, 0, false, ""};

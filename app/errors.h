@@ -9,9 +9,6 @@
 
 namespace orvelt {
 
-// The message with a full stop, unless it is empty or already ends in "." or a sign below it.
-QString GeneralErrorText(const QString& message);
-
 // The general error box holding the message: caption the application title, the error icon, one
 // OK; centred on the screen.
 Box GeneralErrorBox(const QString& message);

@@ -75,6 +75,12 @@ std::optional<Refusal> HelpViewer::Open(const QString& path) {
   return std::nullopt;
 }
 
+// The real desktop's help is this window; it is defined here so that the desktop needs nothing of
+// the viewer.
+void QtDesktop::ShowHelp(const QString& path, QWidget* owner) {
+  ShowHelpWindow(*this, owner, path);
+}
+
 void ShowHelpWindow(Desktop& desktop, QWidget* owner, const QString& path) {
   static QPointer<HelpViewer> lone;
   HelpViewer* viewer =

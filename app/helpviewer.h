@@ -14,8 +14,6 @@ class QTextBrowser;
 
 namespace orvelt {
 
-inline const QString kHelpTitle = QStringLiteral("オルヴェルト ヘルプ");
-
 class HelpViewer : public QWidget {
   Q_OBJECT
 

@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "core/block.h"
-#include "ui/edits.h"
 #include "ui/pasting.h"
 
 namespace orvelt {
@@ -340,11 +339,10 @@ bool DataGrid::PasteText(const QString& text) {
     }
   }
   if (edits_) {
-    const int series = edits_->SeriesOf(this);
-    std::vector<CellWrite> writes;
+    std::vector<CellText> writes;
     for (std::size_t i = 0; i < fields.size(); ++i)
-      writes.push_back({series, fields[i].col, fields[i].row, texts[qsizetype(i)]});
-    edits_->Change(writes);
+      writes.push_back({fields[i].col, fields[i].row, texts[qsizetype(i)]});
+    edits_->Write(this, writes);
   } else {
     for (std::size_t i = 0; i < fields.size(); ++i)
       SetCell(fields[i].col, fields[i].row, texts[qsizetype(i)]);

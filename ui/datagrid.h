@@ -3,7 +3,10 @@
 // current cell. Cells hold free text; nothing is validated here.
 
 #include <QAbstractScrollArea>
+#include <QKeyCombination>
 #include <QString>
+#include <array>
+#include <vector>
 
 #include "app/clipboard.h"
 #include "files/seriesfile.h"
@@ -12,7 +15,6 @@ class QLineEdit;
 
 namespace orvelt {
 
-class DataEdits;
 class DataGrid;
 
 // The longest text a cell takes: every cell a data file can bring fits, since a file holds at
@@ -30,6 +32,36 @@ class GridObserver {
 
 // The one observer of every grid; none until set.
 void SetGridObserver(GridObserver* observer);
+
+// The keys that take the last change back and make it again, in either grid. A cell's editor
+// with typing of its own to take back or make again acts on that first.
+inline constexpr std::array kUndoKeys{QKeyCombination(Qt::ControlModifier, Qt::Key_Z)};
+inline constexpr std::array kRedoKeys{
+    QKeyCombination(Qt::ControlModifier, Qt::Key_Y),
+    QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)};
+
+// A data cell of a grid and the text it is to hold.
+struct CellText {
+  int col, row;
+  QString text;
+};
+
+// Where a grid's data changes go, so that each can be taken back and made again.
+class GridChanges {
+ public:
+  virtual ~GridChanges() = default;
+  // Typing in the grid's current cell has begun: a new change.
+  virtual void Typing() = 0;
+  // Typing in a cell, done with: the cell held `before` when it became current and holds `after`.
+  virtual void Typed(const DataGrid* grid, int col, int row, const QString& before,
+                     const QString& after) = 0;
+  // The grid's cells written, in order, as one change.
+  virtual void Write(const DataGrid* grid, const std::vector<CellText>& cells) = 0;
+  // The last change taken back, or the last one taken back made again; false when there is
+  // none.
+  virtual bool Undo() = 0;
+  virtual bool Redo() = 0;
+};
 
 class DataGrid : public QAbstractScrollArea {
   Q_OBJECT
@@ -81,7 +113,7 @@ class DataGrid : public QAbstractScrollArea {
   bool CopyBlock() const;
 
   // Where the grid's data changes go, to be taken back and made again; none until set.
-  void SetEdits(DataEdits* edits) { edits_ = edits; }
+  void SetChanges(GridChanges* changes) { edits_ = changes; }
   // Typing in the current cell since it became current (or the program last set its text), as
   // one step of the history; nothing when its text is as it was then.
   void Commit();
@@ -134,7 +166,7 @@ class DataGrid : public QAbstractScrollArea {
   QPoint anchor_{1, 1};  // where the block selection began
   QLineEdit* editor_;
   QString committed_;  // the current cell's text when typing in it began
-  DataEdits* edits_ = nullptr;
+  GridChanges* edits_ = nullptr;
   bool announcing_ = false;
   quint64 changes_ = 0;  // of the current cell and of any cell's text
   ClipboardReader* clipboard_;

@@ -10,11 +10,11 @@
 namespace orvelt {
 
 DataEdits::DataEdits(DataGrid* series1, DataGrid* series2) : grids_{series1, series2} {
-  for (DataGrid* grid : grids_) grid->SetEdits(this);
+  for (DataGrid* grid : grids_) grid->SetChanges(this);
 }
 
 DataEdits::~DataEdits() {
-  for (DataGrid* grid : grids_) grid->SetEdits(nullptr);
+  for (DataGrid* grid : grids_) grid->SetChanges(nullptr);
 }
 
 void DataEdits::CommitTyping() {
@@ -34,6 +34,13 @@ void DataEdits::Change(const std::vector<CellWrite>& writes) {
     step.push_back({write.series, write.col, write.row, std::move(before), write.text});
   }
   history_.Record(std::move(step));
+}
+
+void DataEdits::Write(const DataGrid* grid, const std::vector<CellText>& cells) {
+  std::vector<CellWrite> writes;
+  for (const CellText& cell : cells)
+    writes.push_back({SeriesOf(grid), cell.col, cell.row, cell.text});
+  Change(writes);
 }
 
 void DataEdits::Typed(const DataGrid* grid, int col, int row, const QString& before,

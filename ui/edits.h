@@ -3,22 +3,13 @@
 // can be taken back and made again: the commands, pasted blocks and typing in a cell all pass
 // through here. Results, graph and selectors are not data; nothing here computes.
 
-#include <QKeyCombination>
 #include <array>
 #include <vector>
 
+#include "ui/datagrid.h"
 #include "ui/history.h"
 
 namespace orvelt {
-
-class DataGrid;
-
-// The keys that take the last change back and make it again, in either grid. A cell's editor
-// with typing of its own to take back or make again acts on that first.
-inline constexpr std::array kUndoKeys{QKeyCombination(Qt::ControlModifier, Qt::Key_Z)};
-inline constexpr std::array kRedoKeys{
-    QKeyCombination(Qt::ControlModifier, Qt::Key_Y),
-    QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)};
 
 // A cell of series 1 or 2 and the text it is to hold.
 struct CellWrite {
@@ -26,11 +17,11 @@ struct CellWrite {
   QString text;
 };
 
-class DataEdits {
+class DataEdits : public GridChanges {
  public:
-  // Both grids change their data through this from now on, and take the keys above.
+  // Both grids change their data through this from now on, and take kUndoKeys and kRedoKeys.
   DataEdits(DataGrid* series1, DataGrid* series2);
-  ~DataEdits();
+  ~DataEdits() override;
   DataEdits(const DataEdits&) = delete;
   DataEdits& operator=(const DataEdits&) = delete;
 
@@ -39,15 +30,18 @@ class DataEdits {
   void Change(const std::vector<CellWrite>& writes);
   // A grid's typing in its current cell, done with: the cell held `before` when it became
   // current and holds `after` now.
-  void Typed(const DataGrid* grid, int col, int row, const QString& before, const QString& after);
+  void Typed(const DataGrid* grid, int col, int row, const QString& before,
+             const QString& after) override;
   // A grid's current cell is being typed into: a new change, after which nothing can be made
   // again.
-  void Typing() { history_.DropRedo(); }
+  void Typing() override { history_.DropRedo(); }
+  // A grid's own change, a pasted block: Change on that grid's series.
+  void Write(const DataGrid* grid, const std::vector<CellText>& cells) override;
   // Takes the last change back, or makes the last one taken back again: the cells as they were,
   // the current cell on the first of them (series 1 first, then by row and column), the
   // keyboard focus with it when it was in the other grid. False when there is nothing to do.
-  bool Undo();
-  bool Redo();
+  bool Undo() override;
+  bool Redo() override;
 
   const EditHistory& History() const { return history_; }
   int SeriesOf(const DataGrid* grid) const { return grid == grids_[0] ? 1 : 2; }
