@@ -70,7 +70,7 @@ class Canvas {
   // How many drawings are kept for that: those that later ones have not wholly painted over.
   std::size_t KeptDrawings() const { return drawings_.size(); }
 
- private:
+  // One drawing as it was asked for, in picture pixels.
   struct Drawing {
     enum class Kind { Rectangle, FillRect, Segment, Marker, Text };
     Kind kind;
@@ -80,6 +80,12 @@ class Canvas {
     QString text;  // text
     QRect bounds;  // the picture's pixels it may touch, at any ratio
   };
+  // The kept drawings in their order, for drawing the picture again on other devices.
+  const std::vector<Drawing>& Drawings() const { return drawings_; }
+  // What lies under them: null once drawings cover the whole picture, as a blank graph does.
+  const QImage& Ground() const { return ground_; }
+
+ private:
   // The face of one text size on one pixel grid; made on the first text at that size, since a
   // font needs the application object, and kept: every graph switches sizes four times.
   struct Face {

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config librsvg2-bin dpkg-dev
-  qt6-base-dev qt6-translations-l10n libfontconfig-dev libgmp-dev libxcb1-dev
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libfontconfig-dev libgmp-dev libxcb1-dev
+  poppler-utils
   fonts-ipafont-gothic fonts-paratype
   libbenchmark-dev
   clang libclang-rt-14-dev
