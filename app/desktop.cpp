@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -165,9 +166,26 @@ bool QtDesktop::Run(FileDialog& dialog) {
   d.setNameFilters(filters);
   if (!filters.isEmpty()) d.selectNameFilter(filters.first());
   d.setDefaultSuffix(dialog.defaultExt);
+  if (!dialog.folder.isEmpty()) d.setDirectory(dialog.folder);
   if (!dialog.fileName.isEmpty()) d.selectFile(dialog.fileName);
   const bool chosen = d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty();
-  if (chosen) dialog.fileName = d.selectedFiles().first();
+  if (chosen) {
+    dialog.fileName = d.selectedFiles().first();
+    // Qt names the chosen filter as the user sees it: the description alone.
+    const QString selected = d.selectedNameFilter();
+    const QStringList described = dialog.filter.split('|');
+    dialog.chosenFilter = 0;
+    for (int i = 0; i < filters.size(); ++i)
+      if (filters[i] == selected || described.value(2 * i) == selected) dialog.chosenFilter = i;
+  }
+  if (active) active->activateWindow();
+  return chosen;
+}
+
+bool QtDesktop::RunPrintDialog(QPrinter& printer) {
+  QWidget* const active = QApplication::activeWindow();
+  QPrintDialog d(&printer, Owner());
+  const bool chosen = d.exec() == QDialog::Accepted;
   if (active) active->activateWindow();
   return chosen;
 }

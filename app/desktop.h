@@ -10,6 +10,7 @@
 
 #include "core/messages.h"
 
+class QPrinter;
 class QWidget;
 
 namespace orvelt {
@@ -60,6 +61,8 @@ struct FileDialog {
   QString filter;
   QString defaultExt;  // appended to a name typed without an extension
   QString fileName;    // shown when the dialog opens; the chosen name afterwards
+  QString folder;      // where it opens when it shows no name; the current folder if empty
+  int chosenFilter = 0;  // afterwards: the pair selected when the name was chosen
 };
 
 // The filter's pairs as Qt's name filters. The description is what the user sees; "*.*" means
@@ -73,6 +76,9 @@ class Desktop {
   virtual bool Show(const Box& box) = 0;
   // Runs a modal file dialog; true when a name was chosen, now in dialog.fileName.
   virtual bool Run(FileDialog& dialog) = 0;
+  // Runs the modal print dialog on `printer`; true when the user asked to print, the printer
+  // then set up as chosen (a printer, or a PDF file and its name).
+  virtual bool RunPrintDialog(QPrinter& printer) = 0;
   // Shows the help file in the help window owned by `owner`; a file that cannot be shown is
   // reported by the viewer itself, and the caller goes on either way.
   virtual void ShowHelp(const QString& path, QWidget* owner) = 0;
@@ -88,6 +94,7 @@ class QtDesktop : public Desktop {
 
   bool Show(const Box& box) override;
   bool Run(FileDialog& dialog) override;
+  bool RunPrintDialog(QPrinter& printer) override;
   void ShowHelp(const QString& path, QWidget* owner) override;
 
  private:

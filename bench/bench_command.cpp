@@ -29,6 +29,7 @@ class CountingDesktop : public orvelt::Desktop {
     return true;
   }
   bool Run(orvelt::FileDialog&) override { return false; }
+  bool RunPrintDialog(QPrinter&) override { return false; }
   void ShowHelp(const QString&, QWidget*) override {}
 };
 

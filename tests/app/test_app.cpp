@@ -4,12 +4,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -285,8 +287,8 @@ class TestApp : public QObject {
     QCOMPARE(transientFor, main.windowHandle());
     QCOMPARE(at, QPoint(230, 190));
 
-    FileDialog dialog{FileDialog::Mode::Open, QStringLiteral("a|*.ovt"), QStringLiteral("ovt"),
-                      QString()};
+    FileDialog dialog;
+    dialog.filter = QStringLiteral("a|*.ovt");
     QWidget* dialogParent = nullptr;
     WhenOpens<QFileDialog>([&](QFileDialog* d) {
       dialogParent = d->parentWidget();
@@ -294,6 +296,15 @@ class TestApp : public QObject {
     });
     QVERIFY(!desktop.Run(dialog));
     QCOMPARE(dialogParent, &main);
+
+    QPrinter printer;
+    QWidget* printParent = nullptr;
+    WhenOpens<QPrintDialog>([&](QPrintDialog* d) {
+      printParent = d->parentWidget();
+      d->reject();
+    });
+    QVERIFY(!desktop.RunPrintDialog(printer));
+    QCOMPARE(printParent, &main);
   }
 
   // The command line: files in order, "--help" and "--version" answered, "--" ends the
@@ -369,9 +380,11 @@ class TestApp : public QObject {
     QVERIFY(existing.open(QIODevice::WriteOnly));
     existing.close();
     QtDesktop desktop;
-    FileDialog dialog{FileDialog::Mode(mode),
-                      QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*"),
-                      QStringLiteral("ovt"), dir.filePath("start.ovt")};
+    FileDialog dialog;
+    dialog.mode = FileDialog::Mode(mode);
+    dialog.filter = QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*");
+    dialog.defaultExt = QStringLiteral("ovt");
+    dialog.fileName = dir.filePath("start.ovt");
     // What the dialog showed, read while it is open; checked once it has closed.
     struct Seen {
       bool qtOwn = false, noQuestion = false;
@@ -415,6 +428,32 @@ class TestApp : public QObject {
     QVERIFY(chosen);
     QCOMPARE(seen.shownName, QStringLiteral("data.ovt"));
     QCOMPARE(dialog.fileName, dir.filePath("other.txt"));
+  }
+
+  // Without a name to show, the dialog opens in the folder given; without a default extension
+  // the name stays as typed, and the filter chosen comes back.
+  void realFileDialogFolderAndFilter() {
+    QTemporaryDir dir;
+    QtDesktop desktop;
+    FileDialog dialog;
+    dialog.mode = FileDialog::Mode::Save;
+    dialog.filter = QStringLiteral("P(*.png)|*.png|S(*.svg)|*.svg|D(*.pdf)|*.pdf");
+    dialog.folder = dir.path();
+    QString shownFolder, shownName = QStringLiteral("?");
+    WhenOpens<QFileDialog>([&](QFileDialog* d) {
+      shownFolder = d->directory().absolutePath();
+      auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (!edit) return d->reject();
+      shownName = edit->text();
+      d->selectNameFilter(d->nameFilters().at(1));
+      edit->setText(QStringLiteral("graph"));
+      QMetaObject::invokeMethod(d, "accept");
+    });
+    QVERIFY(desktop.Run(dialog));
+    QCOMPARE(shownFolder, dir.path());
+    QCOMPARE(shownName, QString());
+    QCOMPARE(dialog.fileName, dir.filePath("graph"));
+    QCOMPARE(dialog.chosenFilter, 1);
   }
 
   void helpFile_data() {
