@@ -24,6 +24,17 @@ GraphViews::GraphViews(Canvas& canvas, QWidget* window) : QObject(window), canva
   ThroughOrigin = item("ThroughOrigin", QStringLiteral("原点を含める"), GraphView::ThroughOrigin);
   FitData = item("FitData", QStringLiteral("データに合わせる"), GraphView::FitData);
   ThroughOrigin->setChecked(true);
+  Menu->addSeparator();
+  auto command = [&](const char* name, const QString& caption, QKeyCombination key) {
+    QAction* action = Menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(key);
+    // Keys reach an action only from a widget of the active window that holds it.
+    window->addAction(action);
+    return action;
+  };
+  SavePicture = command("SavePicture", QStringLiteral("ｸﾞﾗﾌを保存(&S)..."), Qt::CTRL | Qt::Key_S);
+  PrintPicture = command("PrintPicture", QStringLiteral("ｸﾞﾗﾌを印刷(&P)..."), Qt::CTRL | Qt::Key_P);
   // The window's own children take neither keys nor menus: both reach the window.
   window->installEventFilter(this);
 }
@@ -49,6 +60,10 @@ void GraphViews::Show(std::shared_ptr<const FitResult> result, int bandMultiple)
 void GraphViews::Blank() {
   result_.reset();
   BlankGraphPicture(canvas_);
+}
+
+QString GraphViews::Title() const {
+  return result_ ? QString::fromUtf8(FormulaText(result_->model)) : QString();
 }
 
 void GraphViews::Draw() {

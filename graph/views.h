@@ -24,6 +24,9 @@ class GraphViews : public QObject {
 
   QMenu* Menu;
   QAction *ThroughOrigin, *FitData;  // "原点を含める", "データに合わせる"; one of them checked
+  // The picture out of the program, also by Ctrl+S and Ctrl+P while the window is active; whoever
+  // owns the dialogs and the files answers them.
+  QAction *SavePicture, *PrintPicture;  // "ｸﾞﾗﾌを保存(&S)...", "ｸﾞﾗﾌを印刷(&P)..."
 
   GraphView View() const;
   // Takes effect at once: a picture that holds a graph is drawn again in the new view.
@@ -33,6 +36,8 @@ class GraphViews : public QObject {
   void Show(std::shared_ptr<const FitResult> result, int bandMultiple);
   // The results reset: a blank picture, and no graph to draw again.
   void Blank();
+  // The formula of the graph shown, empty without one: the title of the picture's files.
+  QString Title() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -22,6 +22,7 @@
 #include "ui/controls.h"
 #include "ui/datagrid.h"
 #include "ui/edits.h"
+#include "ui/picture.h"
 
 using namespace orvelt;
 
@@ -57,12 +58,19 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
     dialog->defaultExt = QStringLiteral("ovt");
   }
   SaveDialog1.mode = FileDialog::Mode::Save;
+  PictureDialog1 = PictureDialog();
   // The layout gives the bar its height for the width, which can exceed its size hint.
   resize(kClientWidth, menuBar()->heightForWidth(kClientWidth) + kClientHeight);
 }
 
 // Out of line, where the history's type is complete.
 TForm1::~TForm1() = default;
+
+void TForm1::SetGraphWindow(TForm2* form2) {
+  Form2 = form2;
+  ConnectMenu(Form2->Views->SavePicture, &TForm1::SavePictureClick);
+  ConnectMenu(Form2->Views->PrintPicture, &TForm1::PrintPictureClick);
+}
 
 void TForm1::Open() {
   // A Wayland compositor offers to maximise every window whose size it may change; the layout
@@ -195,6 +203,14 @@ void TForm1::SearchforHelpOn1Click() {
 
 void TForm1::Copy2Click() {
   if (Form2) Form2->CopyPicture();
+}
+
+void TForm1::SavePictureClick() {
+  SavePicture(desktop_, PictureDialog1, this, Form2->Canvas(), Form2->Views->Title());
+}
+
+void TForm1::PrintPictureClick() {
+  PrintPicture(desktop_, PictureDialog1.folder, Form2->Canvas(), Form2->Views->Title());
 }
 
 void TForm1::G1Click() {

@@ -42,8 +42,9 @@ class TForm1 : public QMainWindow {
   TForm1(orvelt::DataStore& store, orvelt::Desktop& desktop, QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // The graph window, created after this one.
-  void SetGraphWindow(TForm2* form2) { Form2 = form2; }
+  // The graph window, created after this one; its picture's commands that reach out of the
+  // program (dialogs, files) run here.
+  void SetGraphWindow(TForm2* form2);
   // Shows the window in front of the graph window, with the keyboard focus.
   void Open();
   // Data files named on the command line: the first into series 1 and the second into series 2,
@@ -73,6 +74,7 @@ class TForm1 : public QMainWindow {
   QAction *SearchforHelpOn1, *N4, *About1;
 
   orvelt::FileDialog SaveDialog1, OpenDialog1;
+  orvelt::FileDialog PictureDialog1;  // the graph picture's; it remembers the folder chosen
 
   TForm2* Form2 = nullptr;
 
@@ -98,6 +100,8 @@ class TForm1 : public QMainWindow {
   void E1Click();
   void E2Click();
   void G1Click();
+  void SavePictureClick();
+  void PrintPictureClick();
   void StringGrid1KeyPress(QChar& key);
   void StringGrid2KeyPress(QChar& key);
 

@@ -790,13 +790,14 @@ class GraphFrames(ProgramTestCase):
         data, rng = expected_graph(2, CO2_ROWS, {}, False, 1, labels, coef, on_data=True)
         self.assertEqual(end_texts(rng), ["418.50", "367.03", "1999.10", "2021.90"])
 
-        # The menu opens where the picture is clicked; its lower item frames the data.
+        # The menu opens where the picture is clicked; its second item frames the data. Of its
+        # four items of one height, the two frames come first, a thin separator after them.
         g = self.s.geometry(self.graph)
         at = (g.x + 16 + 200, g.y + 16 + 200)
         self.s.click_screen(*at, button=3)
         menu = wait_for(lambda: self.s.popups(self.app.pid), what="the context menu")[-1]
         self.assertEqual((menu.x, menu.y), at)
-        self.s.click_screen(menu.x + menu.width // 2, menu.y + menu.height * 3 // 4)
+        self.s.click_screen(menu.x + menu.width // 2, menu.y + menu.height * 35 // 100)
         wait_for(lambda: not self.s.popups(self.app.pid), what="the menu to close")
 
         picture = self.copy_graph()

@@ -58,12 +58,24 @@ class TestViews : public QObject {
     TForm2 form;
     orvelt::GraphViews& views = *form.Views;
     const QList<QAction*> items = views.Menu->actions();
-    QCOMPARE(items, QList<QAction*>({views.ThroughOrigin, views.FitData}));
+    QCOMPARE(items.size(), 5);
+    QCOMPARE(items.mid(0, 2), QList<QAction*>({views.ThroughOrigin, views.FitData}));
+    QVERIFY(items[2]->isSeparator());
+    QCOMPARE(items.mid(3), QList<QAction*>({views.SavePicture, views.PrintPicture}));
     QCOMPARE(views.ThroughOrigin->text(), QStringLiteral("原点を含める"));
     QCOMPARE(views.FitData->text(), QStringLiteral("データに合わせる"));
-    for (QAction* item : items) {
+    for (QAction* item : items.mid(0, 2)) {
       QVERIFY(item->isCheckable());
       QVERIFY(item->actionGroup() && item->actionGroup()->isExclusive());
+    }
+    // The picture's commands open dialogs; their keys belong to the window.
+    QCOMPARE(views.SavePicture->text(), QStringLiteral("ｸﾞﾗﾌを保存(&S)..."));
+    QCOMPARE(views.PrintPicture->text(), QStringLiteral("ｸﾞﾗﾌを印刷(&P)..."));
+    QCOMPARE(views.SavePicture->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    QCOMPARE(views.PrintPicture->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    for (QAction* item : items.mid(3)) {
+      QVERIFY(!item->isCheckable());
+      QVERIFY(form.actions().contains(item));
     }
     QVERIFY(views.ThroughOrigin->isChecked());
     QVERIFY(!views.FitData->isChecked());

@@ -1,0 +1,91 @@
+#include "ui/picture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <string>
+
+#include "app/errors.h"
+
+namespace orvelt {
+
+namespace {
+
+struct FormatName {
+  PictureFormat format;
+  const char* extension;
+};
+// In the order of the dialog's filter.
+constexpr std::array<FormatName, 3> kFormats{
+    {{PictureFormat::Png, "png"}, {PictureFormat::Svg, "svg"}, {PictureFormat::Pdf, "pdf"}}};
+
+// Saves as a data file is saved; its failure is told with the file's name, which the picture's
+// commands, unlike the data file's, may have made up.
+void Write(Desktop& desktop, const QString& path, const QByteArray& bytes, FileSystem& files) {
+  try {
+    SaveWholeFile(path, bytes, files);
+  } catch (const CommandError& e) {
+    Box box = GeneralErrorBox(QString::fromUtf8(e.what()));
+    box.text += QStringLiteral("\n\n") + QDir::toNativeSeparators(path);
+    desktop.Show(box);
+  }
+}
+
+}  // namespace
+
+FileDialog PictureDialog() {
+  FileDialog dialog;
+  dialog.mode = FileDialog::Mode::Save;
+  dialog.filter =
+      QStringLiteral("PNG 画像(*.png)|*.png|SVG 画像(*.svg)|*.svg|PDF 文書(*.pdf)|*.pdf");
+  return dialog;
+}
+
+PictureFile PictureFileOf(const QString& name, int chosenFilter) {
+  const QString extension = QFileInfo(name).suffix().toLower();
+  for (const FormatName& f : kFormats)
+    if (extension == QLatin1String(f.extension)) return {name, f.format};
+  const FormatName& chosen = kFormats[std::clamp<int>(chosenFilter, 0, kFormats.size() - 1)];
+  return {name + '.' + QLatin1String(chosen.extension), chosen.format};
+}
+
+void SavePicture(Desktop& desktop, FileDialog& dialog, QWidget* mainWindow, const Canvas& canvas,
+                 const QString& title, FileSystem& files) {
+  dialog.fileName.clear();
+  if (!desktop.Run(dialog)) return;
+  const PictureFile file = PictureFileOf(dialog.fileName, dialog.chosenFilter);
+  dialog.folder = QFileInfo(file.path).absolutePath();
+  if (FileExists(file.path, files) && !desktop.Show(BoxFor(kOverwrite, mainWindow))) return;
+  Write(desktop, file.path, PictureBytes(canvas, file.format, title), files);
+}
+
+void PrintPicture(Desktop& desktop, const QString& folder, const Canvas& canvas,
+                  const QString& title, FileSystem& files) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(title);
+  printer.setCreator(QStringLiteral("Orvelt"));
+  // Without a printer Qt's dialog would offer to print into the home folder's own name, which
+  // cannot be written.
+  if (printer.outputFormat() == QPrinter::PdfFormat) {
+    printer.setOutputFileName(
+        QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(QStringLiteral("orvelt.pdf")));
+  }
+  if (!desktop.RunPrintDialog(printer)) return;
+  if (printer.outputFormat() == QPrinter::PdfFormat) {
+    Write(desktop, printer.outputFileName(), PdfBytes(canvas, title, printer.pageLayout()), files);
+    return;
+  }
+  // The print system tells nothing of why it failed: a failure of its input and output.
+  const auto failed = [] { return CommandError(kIoError, {std::to_string(EIO)}); };
+  QPainter painter;
+  if (!painter.begin(&printer)) throw failed();
+  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  PaintPictureFitted(painter, canvas, QRectF(QPointF(0, 0), page.size()));
+  if (!painter.end()) throw failed();
+}
+
+}  // namespace orvelt
