@@ -6,9 +6,6 @@ namespace orvelt {
 
 namespace {
 
-// Every figure of the results box: 10 wide, 5 decimals.
-constexpr int kResultWidth = 10, kResultDecimals = 5;
-
 std::string ResultText(float value) {
   return FormatNumber(value, kResultWidth, kResultDecimals);
 }

@@ -160,7 +160,7 @@ std::optional<std::string> YCalculation(const FitFigures& figures, FitModel mode
   const Curve curve = CurveOf(model, figures.a, figures.b, figures.c);
   // y stays in extended precision: it is shown, never stored.
   const Ext y = KindOf(model).HasSquare() ? curve.At(x) : curve.q1 * x + curve.q0;
-  return FormatNumber(y, 10, 5);
+  return FormatNumber(y, kResultWidth, kResultDecimals);
 }
 
 }  // namespace orvelt

@@ -22,6 +22,9 @@ ParsedNumber ParseNumber(std::string_view text);
 // stops.
 float StoreNumber(const ParsedNumber& number);
 
+// The results box's figures and the y calculation's: 10 wide, 5 decimals.
+inline constexpr int kResultWidth = 10, kResultDecimals = 5;
+
 // Fixed-point text of v with d decimals, padded on the left with blanks to at least w characters;
 // from 2^120 up a short scientific form.
 std::string FormatNumber(Ext v, int w, int d);
