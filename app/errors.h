@@ -9,9 +9,10 @@
 
 namespace orvelt {
 
-// The general error box holding the message: caption the application title, the error icon, one
-// OK; centred on the screen.
-Box GeneralErrorBox(const QString& message);
+// The general error box holding the message, and what it is about (a file the command named
+// itself) in a paragraph of its own: caption the application title, the error icon, one OK;
+// centred on the screen.
+Box GeneralErrorBox(const QString& message, const QString& about = QString());
 
 // Runs one command; a failure escaping it is shown in the general error box and the program
 // goes on with the next event.

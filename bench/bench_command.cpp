@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/full_grid.h"
+#include "bench/window_main.h"
 #include "graph/graph.h"
 #include "ui/controls.h"
 #include "ui/datagrid.h"
@@ -113,14 +114,6 @@ int main(int argc, char** argv) {
                      [&](const char* a) { return std::string_view(a).starts_with(name); }))
       args.insert(args.begin() + 1, flag->data());
   }
-  argc = static_cast<int>(args.size());
   args.push_back(nullptr);
-  argv = args.data();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  QApplication app(argc, argv);
-  orvelt::ConfigureApplication();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunWithWindows(static_cast<int>(args.size()) - 1, args.data());
 }

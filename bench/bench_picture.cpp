@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "bench/full_grid.h"
+#include "bench/window_main.h"
 #include "core/compute.h"
 #include "graph/drawgraph.h"
 #include "ui/main.h"
@@ -92,11 +93,5 @@ BENCHMARK(BM_PrintToPdf)->Unit(benchmark::kMillisecond);
 // Texts need the application object; the program's face settings are those of the windows.
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  QApplication app(argc, argv);
-  orvelt::ConfigureApplication();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunWithWindows(argc, argv);
 }

@@ -58,6 +58,8 @@ class Canvas {
   void TextOut(int x, int y, const QString& text);
   // The cell TextOut fills for `text` at the current size: advance wide, ascent + descent high.
   QSize TextCell(const QString& text) const;
+  // The face TextOut draws in at a text size.
+  const QFont& FontAt(int points) const { return FaceOf(points, 1.0).font; }
 
   // Called once after every drawing, so that a view of the picture can repaint.
   void SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }

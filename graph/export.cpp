@@ -9,10 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <map>
 #include <utility>
-
-#include "graph/face.h"
 
 namespace orvelt {
 
@@ -49,7 +46,7 @@ bool Continues(const Drawing& from, const Drawing& next) {
 
 class Replay {
  public:
-  explicit Replay(QPainter& painter) : p_(painter) {}
+  Replay(QPainter& painter, const Canvas& canvas) : p_(painter), canvas_(canvas) {}
 
   void Rectangle(const Drawing& d) {
     const int w = d.x2 - d.x1, h = d.y2 - d.y1;
@@ -97,7 +94,7 @@ class Replay {
   }
 
   void Text(const Drawing& d) {
-    const QFont& font = FontOf(d.points);
+    const QFont& font = canvas_.FontAt(d.points);
     const QFontMetrics metrics(font);
     p_.fillRect(
         QRectF(d.x1, d.y1, metrics.horizontalAdvance(d.text), metrics.ascent() + metrics.descent()),
@@ -109,16 +106,8 @@ class Replay {
   }
 
  private:
-  const QFont& FontOf(int points) {
-    auto it = fonts_.find(points);
-    if (it == fonts_.end())
-      it = fonts_.emplace(points, GraphFont(static_cast<int>(std::lround(points * 96.0 / 72.0))))
-               .first;
-    return it->second;
-  }
-
   QPainter& p_;
-  std::map<int, QFont> fonts_;
+  const Canvas& canvas_;
 };
 
 }  // namespace
@@ -128,7 +117,7 @@ void PaintPicture(QPainter& painter, const Canvas& canvas) {
   const QRectF all(0, 0, canvas.Width(), canvas.Height());
   painter.fillRect(all, Qt::white);
   if (!canvas.Ground().isNull()) painter.drawImage(all, canvas.Ground());
-  Replay replay(painter);
+  Replay replay(painter, canvas);
   const std::vector<Drawing>& ds = canvas.Drawings();
   for (std::size_t i = 0; i < ds.size(); ++i) {
     switch (ds[i].kind) {

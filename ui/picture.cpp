@@ -29,9 +29,7 @@ void Write(Desktop& desktop, const QString& path, const QByteArray& bytes, FileS
   try {
     SaveWholeFile(path, bytes, files);
   } catch (const CommandError& e) {
-    Box box = GeneralErrorBox(QString::fromUtf8(e.what()));
-    box.text += QStringLiteral("\n\n") + QDir::toNativeSeparators(path);
-    desktop.Show(box);
+    desktop.Show(GeneralErrorBox(QString::fromUtf8(e.what()), QDir::toNativeSeparators(path)));
   }
 }
 

@@ -311,21 +311,6 @@ class TestCompute : public QObject {
     QCOMPARE(r.figures.stdDev.has_value(), !shownStdDev.isEmpty());
     if (r.figures.stdDev) QCOMPARE(Describe(r.shownStdDev), shownStdDev);
   }
-
-  // A series-2 row emptied since the last reading keeps its old values in the ranges, but is
-  // not plotted.
-  void emptiedSeries2RowCountsButIsNotPlotted() {
-    DataStore store;
-    QVERIFY(RunCompute(store, Grids({{1, "1", "1"}, {2, "2", "2"}}, {{4, "9", "-5"}}, true),
-                       FitModel::Linear)
-                .result);
-    const auto again =
-        RunCompute(store, Grids({{1, "1", "1"}, {2, "2", "2"}}, {}, true), FitModel::Linear);
-    QVERIFY(again.result);
-    QVERIFY(again.result->series2.empty());
-    QCOMPARE_EXACT(again.result->ranges.XMax, 9.0f);
-    QCOMPARE_EXACT(again.result->ranges.YMin, -5.0f);
-  }
 };
 
 QTEST_APPLESS_MAIN(TestCompute)

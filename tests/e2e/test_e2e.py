@@ -835,8 +835,9 @@ class GraphFrames(ProgramTestCase):
 
 class PictureFiles(ProgramTestCase):
     """Ctrl+S in the graph window saves the picture through the real file dialog: a PNG equal to
-    the copied picture, an SVG and a PDF that render back to it; Ctrl+P prints it to a PDF file
-    through the real print dialog, which offers one in the folder saved into."""
+    the copied picture (that the SVG and the PDF render back to it is test_export's); Ctrl+P
+    prints it to a PDF file through the real print dialog, which offers one in the folder saved
+    into."""
 
     def in_graph_window(self, key):
         """The key in the active graph window; the dialog it opens, once it has the focus."""
@@ -850,7 +851,7 @@ class PictureFiles(ProgramTestCase):
         wait_for(lambda: os.path.exists(path), what=path)
         return path
 
-    def test_save_three_formats_and_print(self):
+    def test_save_and_print(self):
         from PIL import Image
         self.type_pairs({1: ("-2", "4.4", ""), 2: ("-1", "1.2", ""), 3: ("0", "0.3", ""),
                          4: ("1", "1.1", ""), 5: ("3", "9.6", "")})
@@ -858,29 +859,14 @@ class PictureFiles(ProgramTestCase):
         self.click_compute()
         self.wait_computed()
         copied = self.copy_graph()
-        for name in ("graph.png", "graph.svg", "graph.pdf"):
-            dialog = self.in_graph_window("ctrl+s")
-            self.assertEqual(self.s.window_title(dialog), "名前を付けて保存")
-            self.s.key("ctrl+a")
-            self.s.type(name + "\n")
-            self.s.wait_gone(dialog)
-            path, back = self.file(name), os.path.join(self.s.tmpdir, name + ".png")
-            if name.endswith(".svg"):
-                self.s.tool(["rsvg-convert", "-w", "321", "-h", "450", "-b", "white", path,
-                             "-o", back])
-            elif name.endswith(".pdf"):
-                self.s.tool(["pdftoppm", "-png", "-singlefile", "-r", "72", path, back[:-4]])
-            else:
-                back = path
-            picture = Image.open(back).convert("RGB")
-            self.assertEqual(picture.size, (321, 450))
-            if back == path:
-                self.assertEqual(list(picture.getdata()), list(copied.getdata()))
-                continue
-            # Antialiased edges and glyphs differ strongly, about 0.8 % of the pixels.
-            unlike = sum(max(abs(p - q) for p, q in zip(u, v)) > 127
-                         for u, v in zip(picture.getdata(), copied.getdata()))
-            self.assertLess(unlike, 0.015 * 321 * 450, name)
+        dialog = self.in_graph_window("ctrl+s")
+        self.assertEqual(self.s.window_title(dialog), "名前を付けて保存")
+        self.s.key("ctrl+a")
+        self.s.type("graph.png\n")
+        self.s.wait_gone(dialog)
+        picture = Image.open(self.file("graph.png")).convert("RGB")
+        self.assertEqual(picture.size, (321, 450))
+        self.assertEqual(list(picture.getdata()), list(copied.getdata()))
 
         # Without a printer the dialog prints to the file it offers; Return prints.
         dialog = self.in_graph_window("ctrl+p")

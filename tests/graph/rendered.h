@@ -2,11 +2,12 @@
 // The picture's files as programs of their own read them: librsvg and poppler render them back,
 // poppler tells what a PDF holds.
 
-#include <QFile>
 #include <QImage>
 #include <QMap>
 #include <QProcess>
 #include <QStringList>
+
+#include "tests/files/file_support.h"
 
 namespace test {
 
@@ -16,11 +17,6 @@ inline QByteArray Tool(const QString& program, const QStringList& arguments) {
   process.start(program, arguments);
   const bool done = process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit;
   return done && process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray();
-}
-
-inline bool Save(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 // An SVG rendered on white at the picture's size, or a PDF's page at a pixel a point.

@@ -133,7 +133,7 @@ class TestExport : public QObject {
     for (PictureFormat format : {PictureFormat::Svg, PictureFormat::Pdf}) {
       const QString path = dir_.filePath(format == PictureFormat::Svg ? "p.svg" : "p.pdf");
       const QByteArray bytes = orvelt::PictureBytes(canvas, format, title);
-      QVERIFY(Save(path, bytes));
+      QVERIFY(Write(path, bytes));
       const QImage back = RenderedBack(path);
       QCOMPARE(back.size(), drawing.image.size());
       const Comparison c = Compare(back, canvas);

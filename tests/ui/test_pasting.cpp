@@ -13,12 +13,8 @@
 
 namespace {
 
-enum Target { kGrid1, kGrid2, kYField };
+enum Target { kGrid, kYField };
 enum Path { kCtrlV, kShiftInsert, kCtrlShiftInsert, kMiddleButton, kMenuByMouse, kMenuByKey };
-
-DataGrid* Grid(Program& p, int target) {
-  return target == kGrid1 ? p.form1.StringGrid1 : p.form1.StringGrid2;
-}
 
 // The edit reads `clipboard`, holds "12" with the caret at its end, and takes keys.
 QLineEdit* Prepare(Program& p, int target, ScriptedClipboard& clipboard) {
@@ -28,7 +24,7 @@ QLineEdit* Prepare(Program& p, int target, ScriptedClipboard& clipboard) {
     edit->findChild<EditPaste*>()->SetClipboard(&clipboard);
     edit->setText(QStringLiteral("12"));
   } else {
-    DataGrid* grid = Grid(p, target);
+    DataGrid* grid = p.form1.StringGrid1;
     grid->SetClipboard(&clipboard);
     grid->SetCell(1, 1, QStringLiteral("12"));
     edit = grid->Editor();
@@ -77,7 +73,7 @@ class TestPasting : public QObject {
     QTest::addColumn<int>("target");
     QTest::addColumn<int>("path");
     QTest::addColumn<int>("selection");
-    const char* targets[] = {"grid 1", "grid 2", "y field"};
+    const char* targets[] = {"grid", "y field"};
     const struct {
       const char* name;
       Path path;
@@ -88,7 +84,7 @@ class TestPasting : public QObject {
                  {"middle button", kMiddleButton, Selection::kPrimary},
                  {"menu by mouse", kMenuByMouse, Selection::kClipboard},
                  {"menu by key", kMenuByKey, Selection::kClipboard}};
-    for (int target : {kGrid1, kGrid2, kYField})
+    for (int target : {kGrid, kYField})
       for (const auto& p : paths)
         QTest::addRow("%s, %s", targets[target], p.name)
             << target << int(p.path) << int(p.selection);
@@ -105,12 +101,12 @@ class TestPasting : public QObject {
     QCOMPARE(edit->text(), QStringLiteral("12"));  // nothing until the answer comes
     clipboard.Answer({Pasted::Kind::kText, QStringLiteral("e3")});
     QCOMPARE(edit->text(), QStringLiteral("12e3"));
-    if (target != kYField) QCOMPARE(Grid(p, target)->Cell(1, 1), QStringLiteral("12e3"));
+    if (target == kGrid) QCOMPARE(p.form1.StringGrid1->Cell(1, 1), QStringLiteral("12e3"));
   }
 
   // The menu is the edit's own, but its paste item is offered without asking the clipboard.
   void menuAsksNothing() {
-    for (int target : {kGrid1, kYField}) {
+    for (int target : {kGrid, kYField}) {
       Program p;
       ScriptedClipboard clipboard;
       QLineEdit* edit = Prepare(p, target, clipboard);
