@@ -136,16 +136,9 @@ void DataGrid::Commit() {
   if (!TakeTyping()) return;
   // The typing is a step of the history now; the editor's own undo would take it back out of
   // turn. Setting the text anew forgets those steps; the caret and selection stay.
-  const int caret = editor_->cursorPosition(), start = editor_->selectionStart();
-  const int length = editor_->selectionLength();
+  const CaretSpot spot = CaretSpot::Of(editor_);
   editor_->setText(committed_);
-  if (length == 0) {
-    editor_->setCursorPosition(caret);
-  } else if (caret == start) {
-    editor_->setSelection(start + length, -length);
-  } else {
-    editor_->setSelection(start, length);
-  }
+  spot.Restore(editor_);
 }
 
 void DataGrid::AnnounceCurrent() {

@@ -89,18 +89,29 @@ bool TakePasteEvent(QLineEdit* edit, QEvent* event, const PasteFrom& paste) {
   }
 }
 
+CaretSpot CaretSpot::Of(const QLineEdit* edit) {
+  return {edit->cursorPosition(), edit->selectionStart(), edit->selectionLength()};
+}
+
+void CaretSpot::Restore(QLineEdit* edit) const {
+  if (length == 0) {
+    edit->setCursorPosition(caret);
+  } else if (caret == start) {  // selected leftwards: the caret at its start
+    edit->setSelection(start + length, -length);
+  } else {
+    edit->setSelection(start, length);
+  }
+}
+
 void InsertPasted(QLineEdit* edit, const QString& text) {
   // A move of the caret ends the edit's running undo step, as its own paste does on both sides;
   // the caret and the selection are put back as they were.
   auto separate = [edit] {
     if (edit->text().isEmpty()) return;
-    const int caret = edit->cursorPosition(), start = edit->selectionStart();
-    const int length = edit->selectionLength();
-    edit->setCursorPosition(caret > 0 ? caret - 1 : caret + 1);
-    edit->setCursorPosition(caret);
-    if (length > 0)
-      edit->setSelection(caret == start ? start + length : start,
-                         caret == start ? -length : length);
+    const CaretSpot spot = CaretSpot::Of(edit);
+    edit->setCursorPosition(spot.caret > 0 ? spot.caret - 1 : spot.caret + 1);
+    edit->setCursorPosition(spot.caret);
+    spot.Restore(edit);
   };
   separate();
   edit->insert(text);

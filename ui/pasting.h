@@ -21,6 +21,14 @@ using PasteFrom = std::function<void(Selection)>;
 // PRIMARY, as the edit's own handling would. True when taken.
 bool TakePasteEvent(QLineEdit* edit, QEvent* event, const PasteFrom& paste);
 
+// An edit's caret and selection, to be put back after its text was set anew or the caret moved.
+struct CaretSpot {
+  int caret, start, length;
+
+  static CaretSpot Of(const QLineEdit* edit);
+  void Restore(QLineEdit* edit) const;
+};
+
 // Puts `text` in place of the selection, or at the caret, as a step of the edit's own undo.
 void InsertPasted(QLineEdit* edit, const QString& text);
 
