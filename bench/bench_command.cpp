@@ -53,10 +53,10 @@ bool WaitForPaint(const PaintCounter& counter, int before) {
 }
 
 void BM_ComputeCommand(benchmark::State& state) {
-  orvelt::DataStore store;
+  orvelt::Worksheet sheet;
   CountingDesktop desktop;
-  TForm1 form1(store, desktop);
-  TForm2 form2;
+  TForm1 form1(sheet, desktop);
+  TForm2 form2(sheet);
   form1.SetGraphWindow(&form2);
   form1.Open();
   PaintCounter counter;

@@ -292,4 +292,13 @@ void DrawGraph(Canvas& canvas, const FitResult& result, int bandMultiple, GraphV
   DrawFormulaBlock(canvas, result.model, result.texts);
 }
 
+void DrawGraphPicture(Canvas& canvas, const FitResult* result, int bandMultiple, GraphView view) {
+  BlankGraphPicture(canvas);
+  if (result) DrawGraph(canvas, *result, bandMultiple, view);
+}
+
+QString GraphTitle(const FitResult* result) {
+  return result ? QString::fromUtf8(FormulaText(result->model)) : QString();
+}
+
 }  // namespace orvelt

@@ -11,6 +11,9 @@
 
 namespace orvelt {
 
+// The graph picture: the plot square, its width, above the formula block.
+inline constexpr int kPictureWidth = 321, kPictureHeight = 450;
+
 // The plotted range and the mapping from values to pixels of the W x W plot square.
 struct PlotRange {
   int W = 0;
@@ -54,5 +57,12 @@ void BlankGraphPicture(Canvas& canvas);
 // the deviation shown (none for 0); the brush must be white. Reports no failure.
 void DrawGraph(Canvas& canvas, const FitResult& result, int bandMultiple,
                GraphView view = GraphView::ThroughOrigin);
+
+// The picture of a fit as the graph window shows it: blanked, then its graph drawn in `view`; blank
+// without a fit.
+void DrawGraphPicture(Canvas& canvas, const FitResult* result, int bandMultiple, GraphView view);
+
+// The formula of a fit, the title of the picture's files; empty without one.
+QString GraphTitle(const FitResult* result);
 
 }  // namespace orvelt

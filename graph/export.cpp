@@ -1,6 +1,7 @@
 #include "graph/export.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPdfWriter>
@@ -208,6 +209,20 @@ QByteArray PdfBytes(const Canvas& canvas, const QString& title,
   }
   painter.end();
   return buffer.data();
+}
+
+const char* PictureExtension(PictureFormat format) {
+  static constexpr const char* kExtensions[kPictureFormats] = {"png", "svg", "pdf"};
+  return kExtensions[static_cast<int>(format)];
+}
+
+std::optional<PictureFormat> PictureFormatOf(const QString& name) {
+  const QString extension = QFileInfo(name).suffix().toLower();
+  for (int f = 0; f < kPictureFormats; ++f) {
+    const auto format = static_cast<PictureFormat>(f);
+    if (extension == QLatin1String(PictureExtension(format))) return format;
+  }
+  return std::nullopt;
 }
 
 QByteArray PictureBytes(const Canvas& canvas, PictureFormat format, const QString& title) {

@@ -20,6 +20,13 @@ class QPainter;
 namespace orvelt {
 
 enum class PictureFormat { Png, Svg, Pdf };
+inline constexpr int kPictureFormats = 3;
+
+// "png", "svg" or "pdf".
+const char* PictureExtension(PictureFormat format);
+// The format a file name's extension names (".png", ".svg" or ".pdf", in any case); none for any
+// other name.
+std::optional<PictureFormat> PictureFormatOf(const QString& name);
 
 // Draws the picture from (0, 0) to (width, height) in the painter's coordinates, one unit a pixel.
 void PaintPicture(QPainter& painter, const Canvas& canvas);

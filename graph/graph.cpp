@@ -38,7 +38,7 @@ void PictureView::paintEvent(QPaintEvent*) {
 
 }  // namespace orvelt
 
-TForm2::TForm2(QWidget* parent)
+TForm2::TForm2(const orvelt::Worksheet& sheet, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       picture_(kPictureWidth, kPictureHeight, QImage::Format_RGB32),
       canvas_(picture_) {
@@ -59,7 +59,7 @@ TForm2::TForm2(QWidget* parent)
   Image1->setGeometry(16, 16, 321, 321);
 
   FormCreate();
-  Views = new orvelt::GraphViews(canvas_, this);
+  Views = new orvelt::GraphViews(canvas_, this, sheet);
 }
 
 void TForm2::FormCreate() {

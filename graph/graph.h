@@ -34,9 +34,10 @@ class TForm2 : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kPictureWidth = 321, kPictureHeight = 450;
+  static constexpr int kPictureWidth = orvelt::kPictureWidth, kPictureHeight = orvelt::kPictureHeight;
 
-  explicit TForm2(QWidget* parent = nullptr);
+  // Shows the last fit of `sheet`, which outlives the window.
+  explicit TForm2(const orvelt::Worksheet& sheet, QWidget* parent = nullptr);
 
   QFrame* Bevel1;
   orvelt::PictureView* Image1;

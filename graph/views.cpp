@@ -9,7 +9,8 @@
 
 namespace orvelt {
 
-GraphViews::GraphViews(Canvas& canvas, QWidget* window) : QObject(window), canvas_(canvas) {
+GraphViews::GraphViews(Canvas& canvas, QWidget* window, const Worksheet& sheet)
+    : QObject(window), canvas_(canvas), sheet_(sheet) {
   Menu = new QMenu(window);
   Menu->setObjectName(QStringLiteral("ViewMenu"));
   auto* group = new QActionGroup(this);
@@ -37,6 +38,11 @@ GraphViews::GraphViews(Canvas& canvas, QWidget* window) : QObject(window), canva
   PrintPicture = command("PrintPicture", QStringLiteral("ｸﾞﾗﾌを印刷(&P)..."), Qt::CTRL | Qt::Key_P);
   // The window's own children take neither keys nor menus: both reach the window.
   window->installEventFilter(this);
+  sheet_.AddListener(this);
+}
+
+GraphViews::~GraphViews() {
+  sheet_.RemoveListener(this);
 }
 
 GraphView GraphViews::View() const {
@@ -48,28 +54,15 @@ void GraphViews::SetView(GraphView view) {
   (view == GraphView::FitData ? FitData : ThroughOrigin)->setChecked(true);
   if (view == view_) return;
   view_ = view;
-  if (result_) Draw();
+  if (sheet_.Result()) ResultChanged();
 }
 
-void GraphViews::Show(std::shared_ptr<const FitResult> result, int bandMultiple) {
-  result_ = std::move(result);
-  bandMultiple_ = bandMultiple;
-  Draw();
-}
-
-void GraphViews::Blank() {
-  result_.reset();
-  BlankGraphPicture(canvas_);
+void GraphViews::ResultChanged() {
+  DrawGraphPicture(canvas_, sheet_.Result(), sheet_.ResultBand(), View());
 }
 
 QString GraphViews::Title() const {
-  return result_ ? QString::fromUtf8(FormulaText(result_->model)) : QString();
-}
-
-void GraphViews::Draw() {
-  // As the compute command draws it: on the picture the results reset leaves.
-  BlankGraphPicture(canvas_);
-  DrawGraph(canvas_, *result_, bandMultiple_, View());
+  return GraphTitle(sheet_.Result());
 }
 
 bool GraphViews::eventFilter(QObject* watched, QEvent* event) {

@@ -1,12 +1,12 @@
 #pragma once
-// The graph window's two views, and the last graph drawn in it, so that a change of view draws
-// that graph again without a new compute.
+// The graph window's two views of the worksheet's last fit: a new fit, a reset and a change of
+// view draw the picture again.
 
 #include <QObject>
-#include <memory>
 
 #include "graph/canvas.h"
 #include "graph/drawgraph.h"
+#include "sheet/worksheet.h"
 
 class QAction;
 class QMenu;
@@ -14,13 +14,14 @@ class QWidget;
 
 namespace orvelt {
 
-class GraphViews : public QObject {
+class GraphViews : public QObject, public WorksheetListener {
   Q_OBJECT
 
  public:
   // Offers the views on `window`'s context menu (right click, the Menu key) and its F key, and
-  // draws on `canvas`. Through the origin until changed.
-  GraphViews(Canvas& canvas, QWidget* window);
+  // draws `sheet`'s fits on `canvas`; the worksheet outlives it. Through the origin until changed.
+  GraphViews(Canvas& canvas, QWidget* window, const Worksheet& sheet);
+  ~GraphViews() override;
 
   QMenu* Menu;
   QAction *ThroughOrigin, *FitData;  // "原点を含める", "データに合わせる"; one of them checked
@@ -31,11 +32,9 @@ class GraphViews : public QObject {
   GraphView View() const;
   // Takes effect at once: a picture that holds a graph is drawn again in the new view.
   void SetView(GraphView view);
-  // A blank picture with the graph of the fit on it in the current view, bands at `bandMultiple`
-  // times its deviation; both are kept for a change of view.
-  void Show(std::shared_ptr<const FitResult> result, int bandMultiple);
-  // The results reset: a blank picture, and no graph to draw again.
-  void Blank();
+  // A blank picture with the worksheet's last fit on it, if any, in the current view, bands at
+  // the multiple of its deviation chosen for it.
+  void ResultChanged() override;
   // The formula of the graph shown, empty without one: the title of the picture's files.
   QString Title() const;
 
@@ -43,12 +42,9 @@ class GraphViews : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Draw();
-
   Canvas& canvas_;
+  const Worksheet& sheet_;
   GraphView view_ = GraphView::ThroughOrigin;
-  std::shared_ptr<const FitResult> result_;  // none after a reset
-  int bandMultiple_ = 0;
 };
 
 }  // namespace orvelt

@@ -116,11 +116,11 @@ int main(int argc, char* argv[]) {
 
   fontconfig.join();
 
-  orvelt::DataStore store;
+  orvelt::Worksheet sheet;
   orvelt::QtDesktop desktop;
-  TForm1 form1(store, desktop);
+  TForm1 form1(sheet, desktop);
   desktop.SetMainWindow(&form1);
-  TForm2 form2;
+  TForm2 form2(sheet);
   form1.SetGraphWindow(&form2);
   form1.Open();
   std::unique_ptr<WhenExposed> opener;

@@ -51,9 +51,11 @@ void SetGridObserver(GridObserver* observer) {
   gridObserver = observer;
 }
 
-DataGrid::DataGrid(int columns, QWidget* parent)
+DataGrid::DataGrid(Worksheet& sheet, int series, QWidget* parent)
     : QAbstractScrollArea(parent),
-      columns_(columns),
+      sheet_(sheet),
+      series_(series),
+      columns_(Worksheet::LastColumn(series) + 1),
       editor_(new QLineEdit(viewport())),
       clipboard_(&SystemClipboard()) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -73,27 +75,43 @@ DataGrid::DataGrid(int columns, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(editor_);
   connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    ++changes_;
-    cells_[row_][col_] = text;
-    if (edits_ && text != committed_) edits_->Typing();
-    if (gridObserver) gridObserver->CellTextChanged(this, col_, row_);
+    typing_ = true;
+    sheet_.SetCell(series_, col_, row_, text);
+    typing_ = false;
+    if (text != committed_) sheet_.Typing();
   });
+  sheet_.AddListener(this);
   editor_->setText(Cell(col_, row_));
   PlaceEditor();
 }
 
+DataGrid::~DataGrid() {
+  sheet_.RemoveListener(this);
+}
+
 QString DataGrid::Cell(int col, int row) const {
   if (col < 0 || col >= columns_ || row < 0 || row >= RowCount()) return {};
-  return cells_[row][col];
+  return col == kLabelColumn || row == 0 ? fixed_[row][col] : Cells()[row][col];
 }
 
 void DataGrid::SetCell(int col, int row, const QString& text) {
   if (col < 0 || col >= columns_ || row < 0 || row >= RowCount()) return;
+  if (col != kLabelColumn && row != 0) {
+    sheet_.SetCell(series_, col, row, text);
+    return;
+  }
+  fixed_[row][col] = text;
+  viewport()->update(CellRect(col, row));
+  if (gridObserver) gridObserver->CellTextChanged(this, col, row);
+}
+
+void DataGrid::CellChanged(int series, int col, int row) {
+  if (series != series_) return;
   ++changes_;
-  cells_[row][col] = text;
-  if (col == col_ && row == row_) {
-    committed_ = text;
-    if (editor_->text() != text) editor_->setText(text);
+  // The editor's own typing is the text it shows, and stays typing until committed.
+  if (col == col_ && row == row_ && !typing_) {
+    committed_ = Cell(col, row);
+    if (editor_->text() != committed_) editor_->setText(committed_);
   }
   viewport()->update(CellRect(col, row));
   if (gridObserver) gridObserver->CellTextChanged(this, col, row);
@@ -125,10 +143,10 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
 }
 
 bool DataGrid::TakeTyping() {
-  const QString& text = cells_[row_][col_];
+  const QString text = Cell(col_, row_);
   if (text == committed_) return false;
   const QString before = std::exchange(committed_, text);
-  if (edits_) edits_->Typed(this, col_, row_, before, text);
+  sheet_.Typed(series_, col_, row_, before, text);
   return true;
 }
 
@@ -331,15 +349,10 @@ bool DataGrid::PasteText(const QString& text) {
       return false;
     }
   }
-  if (edits_) {
-    std::vector<CellText> writes;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-      writes.push_back({fields[i].col, fields[i].row, texts[qsizetype(i)]});
-    edits_->Write(this, writes);
-  } else {
-    for (std::size_t i = 0; i < fields.size(); ++i)
-      SetCell(fields[i].col, fields[i].row, texts[qsizetype(i)]);
-  }
+  std::vector<CellWrite> writes;
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    writes.push_back({series_, fields[i].col, fields[i].row, texts[qsizetype(i)]});
+  sheet_.Write(writes);
   // As after typing: the cell's text with the caret at its end.
   editor_->setText(Cell(col_, row_));
   editor_->deselect();

@@ -10,6 +10,7 @@
 
 #include "app/clipboard.h"
 #include "files/seriesfile.h"
+#include "sheet/worksheet.h"
 
 class QLineEdit;
 
@@ -40,46 +41,35 @@ inline constexpr std::array kRedoKeys{
     QKeyCombination(Qt::ControlModifier, Qt::Key_Y),
     QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)};
 
-// A data cell of a grid and the text it is to hold.
-struct CellText {
-  int col, row;
-  QString text;
-};
-
-// Where a grid's data changes go, so that each can be taken back and made again.
+// Where the undo and redo keys of a grid go: the last change taken back, or the last one taken
+// back made again; false when there is none.
 class GridChanges {
  public:
   virtual ~GridChanges() = default;
-  // Typing in the grid's current cell has begun: a new change.
-  virtual void Typing() = 0;
-  // Typing in a cell, done with: the cell held `before` when it became current and holds `after`.
-  virtual void Typed(const DataGrid* grid, int col, int row, const QString& before,
-                     const QString& after) = 0;
-  // The grid's cells written, in order, as one change.
-  virtual void Write(const DataGrid* grid, const std::vector<CellText>& cells) = 0;
-  // The last change taken back, or the last one taken back made again; false when there is
-  // none.
   virtual bool Undo() = 0;
   virtual bool Redo() = 0;
 };
 
-class DataGrid : public QAbstractScrollArea {
+// The view of a series' cells in a worksheet: typing and pasting change them there, and the grid
+// shows whatever changes them.
+class DataGrid : public QAbstractScrollArea, public WorksheetListener {
   Q_OBJECT
 
  public:
   static constexpr int kColWidth = 46, kRowHeight = 18, kLine = 1;
 
-  // A grid of a series: the fixed label column and `columns` - 1 of kColumnX, kColumnY and
-  // kColumnOmit; the header row and rows 1 to kRows.
-  explicit DataGrid(int columns, QWidget* parent = nullptr);
+  // The grid of series 1 or 2 of `sheet`, which outlives it: the fixed label column and the
+  // series' columns up to Worksheet::LastColumn; the header row and rows 1 to kRows.
+  DataGrid(Worksheet& sheet, int series, QWidget* parent = nullptr);
+  ~DataGrid() override;
 
   int ColCount() const { return columns_; }
   int RowCount() const { return kRows + 1; }
   QString Cell(int col, int row) const;
   // Sets a cell outside the history of changes: headers, labels, a grid being prepared.
   void SetCell(int col, int row, const QString& text);
-  // Every cell's text; those of columns the grid lacks are empty.
-  const GridTexts& Cells() const { return cells_; }
+  // Every data cell's text, as the worksheet holds them.
+  const GridTexts& Cells() const { return sheet_.Cells(series_); }
 
   int Col() const { return col_; }
   int Row() const { return row_; }
@@ -102,7 +92,7 @@ class DataGrid : public QAbstractScrollArea {
   // on while the owner takes its time, and nothing happens when it does not answer.
   void Paste(orvelt::Selection which = orvelt::Selection::kClipboard);
   // A block of tab-separated lines fills cells from the current one to the right and down, one
-  // step of the history; any other text goes into the editor in place of its selection. False,
+  // step of the worksheet's history; any other text goes into the editor in place of its selection. False,
   // touching nothing, with TextTooLong, when a cell would get more than kMaxCellLength
   // characters.
   bool PasteText(const QString& text);
@@ -112,11 +102,15 @@ class DataGrid : public QAbstractScrollArea {
   // no more than the current cell is selected.
   bool CopyBlock() const;
 
-  // Where the grid's data changes go, to be taken back and made again; none until set.
+  // Where the undo and redo keys go; none until set.
   void SetChanges(GridChanges* changes) { edits_ = changes; }
   // Typing in the current cell since it became current (or the program last set its text), as
   // one step of the history; nothing when its text is as it was then.
   void Commit();
+
+  // The worksheet's news.
+  void DataChanging() override { Commit(); }
+  void CellChanged(int series, int col, int row) override;
 
   QLineEdit* Editor() const { return editor_; }
   // The cell's rectangle in viewport coordinates, without its grid lines.
@@ -160,8 +154,11 @@ class DataGrid : public QAbstractScrollArea {
   };
   PasteSpot Spot() const;
 
+  Worksheet& sheet_;
+  int series_;
   int columns_;
-  GridTexts cells_;
+  GridTexts fixed_;  // the header row and the label column
+  bool typing_ = false;  // the editor's own text is going to the worksheet
   int col_ = 1, row_ = 1;
   QPoint anchor_{1, 1};  // where the block selection began
   QLineEdit* editor_;

@@ -26,9 +26,6 @@ using namespace orvelt;
 
 namespace {
 
-// The label column and x, y, Omit; series 2 has no Omit column.
-constexpr int kGrid1Columns = kColumnOmit + 1, kGrid2Columns = kColumnY + 1;
-
 template <class Widget>
 Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
   widget->setObjectName(QLatin1String(name));
@@ -81,7 +78,7 @@ void TForm1::BuildControls() {
   Button1 =
       Place(new QPushButton(QStringLiteral("回帰式計算"), client), "Button1", 336, 320, 75, 25);
 
-  StringGrid1 = Place(new DataGrid(kGrid1Columns, client), "StringGrid1", 16, 16, 209, 137);
+  StringGrid1 = Place(new DataGrid(sheet_, 1, client), "StringGrid1", 16, 16, 209, 137);
   StringGrid1->setToolTip(QStringLiteral("ダブルクリックで有効・無効が切り替えられます"));
   RenewAccessible(StringGrid1);
 
@@ -113,7 +110,7 @@ void TForm1::BuildControls() {
                       "RadioGroup2", 160, 184, 113, 105);
   RadioGroup2->setFont(JapaneseFont(13));
 
-  StringGrid2 = Place(new DataGrid(kGrid2Columns, client), "StringGrid2", 272, 16, 161, 137);
+  StringGrid2 = Place(new DataGrid(sheet_, 2, client), "StringGrid2", 272, 16, 161, 137);
   RenewAccessible(StringGrid2);
   CheckBox1 = Place(new QCheckBox(QStringLiteral("系列２もプロットする"), client), "CheckBox1", 288,
                     156, 121, 17);

@@ -13,9 +13,7 @@
 
 #include "app/errors.h"
 #include "app/help.h"
-#include "core/report.h"
 #include "files/fileio.h"
-#include "files/seriesfile.h"
 #include "graph/face.h"
 #include "graph/graph.h"
 #include "ui/accessible.h"
@@ -40,11 +38,11 @@ QString RowLabel(int row) {
 
 }  // namespace
 
-TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
+TForm1::TForm1(Worksheet& sheet, Desktop& desktop, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      store_(store),
+      sheet_(sheet),
       desktop_(desktop) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(kMainCaption);
@@ -52,7 +50,8 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
   InstallAccessibleControls();
   BuildControls();
   BuildMenu();
-  edits_ = std::make_unique<DataEdits>(StringGrid1, StringGrid2);
+  edits_ = std::make_unique<DataEdits>(sheet_, StringGrid1, StringGrid2);
+  sheet_.AddListener(this);
   for (FileDialog* dialog : {&SaveDialog1, &OpenDialog1}) {
     dialog->filter = QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙ(*.ovt)|*.ovt|すべてのﾌｧｲﾙ(*.*)|*.*");
     dialog->defaultExt = QStringLiteral("ovt");
@@ -63,8 +62,9 @@ TForm1::TForm1(DataStore& store, Desktop& desktop, QWidget* parent)
   resize(kClientWidth, menuBar()->heightForWidth(kClientWidth) + kClientHeight);
 }
 
-// Out of line, where the history's type is complete.
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  sheet_.RemoveListener(this);
+}
 
 void TForm1::SetGraphWindow(TForm2* form2) {
   Form2 = form2;
@@ -116,8 +116,10 @@ FitModel TForm1::Model() const {
   return static_cast<FitModel>(RadioGroup1->ItemIndex());
 }
 
-GridInput TForm1::Grids() const {
-  return {Utf8Cells(StringGrid1->Cells()), Utf8Cells(StringGrid2->Cells()), CheckBox1->isChecked()};
+void TForm1::WriteChoices() {
+  sheet_.SetKind(Model());
+  sheet_.SetBand(RadioGroup2->ItemIndex());
+  sheet_.SetPlotSeries2(CheckBox1->isChecked());
 }
 
 void TForm1::ShowResults(const ResultTexts& texts) {
@@ -136,14 +138,29 @@ void TForm1::Tell(const Refusal& refusal) {
   desktop_.Show(BoxFor(refusal, this));
 }
 
-void TForm1::ResetResults() {
-  result_.reset();
-  ShowResults(ResultTexts{});
-  Edit1->clear();
-  Edit2->clear();
-  GroupBox2->setEnabled(false);
-  Button2->setEnabled(false);
-  if (Form2) Form2->Views->Blank();
+void TForm1::ResultChanged() {
+  const FitResult* result = sheet_.Result();
+  ShowResults(result ? result->texts : ResultTexts{});
+  if (!result) {
+    Edit1->clear();
+    Edit2->clear();
+  }
+  GroupBox2->setEnabled(result);
+  Button2->setEnabled(result);
+}
+
+void TForm1::ChoiceChanged(Choice choice) {
+  switch (choice) {
+    case Choice::Kind:
+      RadioGroup1->SetItemIndex(static_cast<int>(sheet_.Kind()));
+      break;
+    case Choice::Band:
+      RadioGroup2->SetItemIndex(sheet_.Band());
+      break;
+    case Choice::PlotSeries2:
+      CheckBox1->setChecked(sheet_.PlotSeries2());
+      break;
+  }
 }
 
 void TForm1::FormShow() {
@@ -161,25 +178,17 @@ void TForm1::FormShow() {
 }
 
 void TForm1::Button1Click() {
-  ResetResults();
-  // A fault of the arithmetic leaves the results as the reset did.
-  const ComputeOutcome outcome = RunCompute(store_, Grids(), Model());
-  if (outcome.refusal) {
-    Tell(*outcome.refusal);
+  WriteChoices();
+  if (const auto refusal = sheet_.Compute()) {
+    Tell(*refusal);
     return;
   }
-  result_ = outcome.result;
-  ShowResults(result_->texts);
-  if (Form2) Form2->Views->Show(result_, RadioGroup2->ItemIndex());
-  GroupBox2->setEnabled(true);
-  Button2->setEnabled(true);
   G1Click();
 }
 
 void TForm1::Button2Click() {
-  // Without a fit the coefficients are 0, as after the results reset.
-  const FitFigures figures = result_ ? result_->figures : FitFigures{};
-  const auto y = YCalculation(figures, Model(), Edit1->text().toStdString());
+  sheet_.SetKind(Model());
+  const auto y = sheet_.YCalculation(Edit1->text().toStdString());
   if (!y) {
     Edit2->clear();
     Tell(Refuse(kNotANumber));
@@ -223,9 +232,7 @@ void TForm1::StringGrid1Click() {
 }
 
 void TForm1::StringGrid1DblClick() {
-  const int row = StringGrid1->Row();
-  const bool marked = !StringGrid1->Cell(kColumnOmit, row).isEmpty();
-  edits_->Change({{1, kColumnOmit, row, marked ? QString() : QStringLiteral("Omit")}});
+  sheet_.ToggleOmit(StringGrid1->Row());
 }
 
 void TForm1::StringGrid1KeyPress(QChar& key) {
@@ -249,76 +256,37 @@ void TForm1::EnterWalk(DataGrid* grid, QChar key) {
 }
 
 void TForm1::xy1Click() {
-  edits_->Change(SwapColumns(1, 1, kColumnX, kColumnY));
+  sheet_.ExchangeXY(1);
 }
 
 void TForm1::xy2Click() {
-  edits_->Change(SwapColumns(2, 2, kColumnX, kColumnY));
+  sheet_.ExchangeXY(2);
 }
 
 void TForm1::N2Click() {
-  std::vector<CellWrite> writes = SwapColumns(1, 2, kColumnX, kColumnX);
-  for (CellWrite& write : SwapColumns(1, 2, kColumnY, kColumnY)) writes.push_back(write);
-  // Series 2 has no Omit column to take the marks.
-  for (int r = 1; r <= kRows; ++r) writes.push_back({1, kColumnOmit, r, QString()});
-  edits_->Change(writes);
+  sheet_.ExchangeSeries();
 }
 
-std::vector<CellWrite> TForm1::SwapColumns(int a, int b, int colA, int colB) const {
-  std::vector<CellWrite> writes;
-  for (int r = 1; r <= kRows; ++r) {
-    writes.push_back({a, colA, r, SeriesGrid(b)->Cell(colB, r)});
-    writes.push_back({b, colB, r, SeriesGrid(a)->Cell(colA, r)});
-  }
-  return writes;
-}
-
-std::vector<CellWrite> TForm1::Emptied(int series) const {
-  std::vector<CellWrite> writes;
-  for (int r = 1; r <= kRows; ++r)
-    for (int c = kColumnX; c < SeriesGrid(series)->ColCount(); ++c)
-      writes.push_back({series, c, r, QString()});
-  return writes;
+void TForm1::EraseAsked(const Message& question, int series) {
+  if (!Ask(question)) return;
+  series == 0 ? sheet_.EraseAll() : sheet_.EraseSeries(series);
 }
 
 void TForm1::E1Click() {
-  if (!Ask(kEraseSeries1)) return;
-  ClearSeries1();
-  edits_->Change(Emptied(1));
+  EraseAsked(kEraseSeries1, 1);
 }
 
 void TForm1::E2Click() {
-  if (!Ask(kEraseSeries2)) return;
-  ClearSeries2();
-  edits_->Change(Emptied(2));
+  EraseAsked(kEraseSeries2, 2);
 }
 
 void TForm1::EAClick() {
-  if (!Ask(kEraseAll)) return;
-  ClearSeries1();
-  ClearSeries2();
-  std::vector<CellWrite> writes = Emptied(1);
-  for (CellWrite& write : Emptied(2)) writes.push_back(write);
-  edits_->Change(writes);
-}
-
-void TForm1::ClearSeries1() {
-  ResetResults();
-  orvelt::ClearSeries1(store_);
-  RadioGroup1->SetItemIndex(0);
-  RadioGroup2->SetItemIndex(0);
-}
-
-void TForm1::ClearSeries2() {
-  orvelt::ClearSeries2(store_);
-  CheckBox1->setChecked(false);
+  EraseAsked(kEraseAll, 0);
 }
 
 void TForm1::Copy1Click() {
-  // The formula kind and the cells as they are now, the figures of the last fit.
-  const ResultTexts shown = result_ ? result_->texts : ResultTexts{};
-  const std::string report = TextReport(Model(), shown, Utf8Cells(StringGrid1->Cells()));
-  QGuiApplication::clipboard()->setText(QString::fromStdString(report));
+  sheet_.SetKind(Model());
+  QGuiApplication::clipboard()->setText(QString::fromStdString(sheet_.Report()));
 }
 
 void TForm1::S1Click() {
@@ -334,20 +302,11 @@ void TForm1::O2Click() {
   OpenSeries(2);
 }
 
-DataGrid* TForm1::SeriesGrid(int series) const {
-  return series == 1 ? StringGrid1 : StringGrid2;
-}
-
 void TForm1::SaveSeries(int series) {
   if (!desktop_.Run(SaveDialog1)) return;
   const QString name = SaveDialog1.fileName;
   if (FileExists(name) && !Ask(kOverwrite)) return;
-  const EncodedSeries file = EncodeSeriesFile(SeriesGrid(series)->Cells(), series);
-  if (!file.Ok()) {
-    Tell(SaveRefusal(file, series));
-    return;
-  }
-  SaveWholeFile(name, file.bytes);
+  if (const auto refusal = sheet_.SaveSeries(series, name)) Tell(*refusal);
 }
 
 void TForm1::OpenSeries(int series) {
@@ -356,18 +315,5 @@ void TForm1::OpenSeries(int series) {
 }
 
 void TForm1::OpenSeriesFile(int series, const QString& name) {
-  if (!FileExists(name)) {
-    Tell(Refuse(kFileNotFound));
-    return;
-  }
-  const std::optional<GridTexts> cells = ReadSeriesFile(name);
-  if (!cells) {
-    Tell(Refuse(kUnreadableFile));
-    return;
-  }
-  std::vector<CellWrite> writes;
-  for (int r = 1; r <= kRows; ++r)
-    for (int c = kColumnX; c < SeriesGrid(series)->ColCount(); ++c)
-      writes.push_back({series, c, r, (*cells)[r][c]});
-  edits_->Change(writes);
+  if (const auto refusal = sheet_.OpenSeries(series, name)) Tell(*refusal);
 }

@@ -4,9 +4,9 @@
 #include <QMainWindow>
 
 #include <memory>
-#include "app/desktop.h"
 
-#include "core/compute.h"
+#include "app/desktop.h"
+#include "sheet/worksheet.h"
 
 class QAction;
 class QCheckBox;
@@ -22,7 +22,6 @@ class DataEdits;
 class DataGrid;
 class EtchedRule;
 class RadioGroup;
-struct CellWrite;
 
 // The application-wide settings the windows are laid out for: name, classic style, the
 // Japanese face, Qt's own texts in Japanese and UTF-8 characters for Xlib. Call once the
@@ -31,15 +30,16 @@ void ConfigureApplication();
 
 }  // namespace orvelt
 
-class TForm1 : public QMainWindow {
+// The worksheet's view and controls: its handlers are short calls into the worksheet.
+class TForm1 : public QMainWindow, public orvelt::WorksheetListener {
   Q_OBJECT
 
  public:
   // The client area as designed, at 96 dots per inch, below the menu bar.
   static constexpr int kClientWidth = 449, kClientHeight = 377;
 
-  // The store and the desktop outlive the window.
-  TForm1(orvelt::DataStore& store, orvelt::Desktop& desktop, QWidget* parent = nullptr);
+  // The worksheet and the desktop outlive the window.
+  TForm1(orvelt::Worksheet& sheet, orvelt::Desktop& desktop, QWidget* parent = nullptr);
   ~TForm1() override;
 
   // The graph window, created after this one; its picture's commands that reach out of the
@@ -106,13 +106,16 @@ class TForm1 : public QMainWindow {
   void StringGrid2KeyPress(QChar& key);
 
  public:
-  // No fit: bare result captions, the y box emptied and disabled, a blank picture.
-  void ResetResults();
   orvelt::FitModel Model() const;
-  // The last fit; none before the first or after a reset.
-  const orvelt::FitResult* Result() const { return result_.get(); }
-  // Every change of the grids' data, to be taken back and made again.
+  // The worksheet's last fit; none before the first or after a reset.
+  const orvelt::FitResult* Result() const { return sheet_.Result(); }
+  // Undo and redo of the grids' data.
   orvelt::DataEdits& Edits() { return *edits_; }
+
+  // The worksheet's news: the results box and the y calculation show its fit (bare, emptied and
+  // disabled without one); the selectors show a choice a command set.
+  void ResultChanged() override;
+  void ChoiceChanged(orvelt::Choice choice) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -124,31 +127,22 @@ class TForm1 : public QMainWindow {
   // Runs a handler inside the guard that shows what escapes it in the general error box.
   void Guarded(void (TForm1::*handler)());
   void ConnectMenu(QAction* action, void (TForm1::*handler)());
-  orvelt::GridInput Grids() const;
+  // The selectors' choices into the worksheet, as the compute command reads them.
+  void WriteChoices();
   void ShowResults(const orvelt::ResultTexts& texts);
   // A question; true when answered Yes.
   bool Ask(const orvelt::Message& message);
   void Tell(const orvelt::Refusal& refusal);
   void EnterWalk(orvelt::DataGrid* grid, QChar key);
-  // Row by row, column `colA` of series `a` and column `colB` of series `b` trade texts.
-  std::vector<orvelt::CellWrite> SwapColumns(int a, int b, int colA, int colB) const;
-  // Every data cell of the series emptied.
-  std::vector<orvelt::CellWrite> Emptied(int series) const;
   // Series 1, or any other number series 2, to and from a data file.
   void SaveSeries(int series);
   void OpenSeries(int series);
   void OpenSeriesFile(int series, const QString& name);
-  orvelt::DataGrid* SeriesGrid(int series) const;
-  // The window's part of erasing a series, with the store's; the cells are emptied by the
-  // command, as one change for both series.
-  void ClearSeries1();
-  void ClearSeries2();
+  // An erase command, once the question is answered Yes.
+  void EraseAsked(const orvelt::Message& question, int series);
 
-  orvelt::DataStore& store_;
+  orvelt::Worksheet& sheet_;
   orvelt::Desktop& desktop_;
-  // The last fit, until the next compute or erasing series 1: what the results box shows, the
-  // graph is drawn from, the y calculation evaluates and the text report copies.
-  std::shared_ptr<const orvelt::FitResult> result_;
   std::unique_ptr<orvelt::DataEdits> edits_;
   bool shown_ = false;
 };

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <string>
 
@@ -14,14 +13,6 @@
 namespace orvelt {
 
 namespace {
-
-struct FormatName {
-  PictureFormat format;
-  const char* extension;
-};
-// In the order of the dialog's filter.
-constexpr std::array<FormatName, 3> kFormats{
-    {{PictureFormat::Png, "png"}, {PictureFormat::Svg, "svg"}, {PictureFormat::Pdf, "pdf"}}};
 
 // Saves as a data file is saved; its failure is told with the file's name, which the picture's
 // commands, unlike the data file's, may have made up.
@@ -44,11 +35,10 @@ FileDialog PictureDialog() {
 }
 
 PictureFile PictureFileOf(const QString& name, int chosenFilter) {
-  const QString extension = QFileInfo(name).suffix().toLower();
-  for (const FormatName& f : kFormats)
-    if (extension == QLatin1String(f.extension)) return {name, f.format};
-  const FormatName& chosen = kFormats[std::clamp<int>(chosenFilter, 0, kFormats.size() - 1)];
-  return {name + '.' + QLatin1String(chosen.extension), chosen.format};
+  if (const auto format = PictureFormatOf(name)) return {name, *format};
+  // The dialog's filters are in the formats' order.
+  const auto chosen = static_cast<PictureFormat>(std::clamp(chosenFilter, 0, kPictureFormats - 1));
+  return {name + '.' + QLatin1String(PictureExtension(chosen)), chosen};
 }
 
 void SavePicture(Desktop& desktop, FileDialog& dialog, QWidget* mainWindow, const Canvas& canvas,

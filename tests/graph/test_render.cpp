@@ -206,7 +206,8 @@ class TestRender : public QObject {
   // The window on this screen: the picture drawn at the screen's ratio, the plot square of the
   // same drawing; the copy stays the picture itself.
   void windowAtTwiceThePixels() {
-    TForm2 form;
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.devicePixelRatio(), 2.0);

@@ -1,6 +1,6 @@
-// The graph window's two views: its context menu and the F key switch them, the last graph is
-// drawn again at once in the new view, and the way back gives the picture through the origin bit
-// for bit.
+// The graph window's two views of the worksheet's last fit: its context menu and the F key switch
+// them, the last graph is drawn again at once in the new view, and the way back gives the picture
+// through the origin bit for bit.
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -20,9 +20,16 @@ using namespace test;
 
 namespace {
 
+// What the compute command reads: the cells and the choices.
+struct Case {
+  FitModel kind;
+  orvelt::GridInput input;
+  int band;
+};
+
 // The graph drawn on a picture of its own, as the compute command leaves it.
-QImage Expected(const Scene& scene, GraphView view) {
-  return Draw(scene, view);
+QImage Expected(const Case& c, GraphView view) {
+  return Draw(Compute(c.kind, c.input, c.band), view);
 }
 
 QImage BlankPicture() {
@@ -30,32 +37,43 @@ QImage BlankPicture() {
   return drawing.image;
 }
 
-Scene Parabola() {
-  return Compute(FitModel::Quadratic, Years(2001, kCarbonDioxide), 2);
+Case Parabola() {
+  return {FitModel::Quadratic, Years(2001, kCarbonDioxide), 2};
 }
 
 // Series 2, an omitted row and a band: everything the picture can hold.
-Scene LineWithSeries2() {
-  return Compute(FitModel::Linear,
-                 {{"11", "2.1"}, {"12", "3.9"}, {"13", "12", "Omit"}, {"14", "7.8"}},
-                 {{"11.5", "4"}, {"13.5", "6.5"}}, 1);
+Case LineWithSeries2() {
+  return {FitModel::Linear,
+          Grids({{1, "11", "2.1"}, {2, "12", "3.9"}, {3, "13", "12", "Omit"}, {4, "14", "7.8"}},
+                {{1, "11.5", "4"}, {2, "13.5", "6.5"}}, true),
+          1};
 }
 
-// The graph window's views given a fit, as the compute command gives it.
-void Show(orvelt::GraphViews& views, const Scene& scene) {
-  views.Show(std::make_shared<const orvelt::FitResult>(scene.result), scene.bandMultiple);
+// The case computed in the worksheet the window shows.
+void Show(orvelt::Worksheet& sheet, const Case& c) {
+  for (int series = 1; series <= 2; ++series) {
+    const orvelt::GridCells& cells = series == 1 ? c.input.series1 : c.input.series2;
+    for (int r = 1; r <= orvelt::kRows; ++r)
+      for (int col = orvelt::kColumnX; col <= orvelt::Worksheet::LastColumn(series); ++col)
+        sheet.SetCell(series, col, r, QString::fromStdString(cells[r][col]));
+  }
+  sheet.SetKind(c.kind);
+  sheet.SetBand(c.band);
+  sheet.SetPlotSeries2(c.input.plotSeries2);
+  QVERIFY(!sheet.Compute());
 }
 
 }  // namespace
 
-Q_DECLARE_METATYPE(test::Scene)
+Q_DECLARE_METATYPE(Case)
 
 class TestViews : public QObject {
   Q_OBJECT
 
  private slots:
   void menu() {
-    TForm2 form;
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
     const QList<QAction*> items = views.Menu->actions();
     QCOMPARE(items.size(), 5);
@@ -90,7 +108,8 @@ class TestViews : public QObject {
   }
   void contextMenu() {
     QFETCH(bool, onPicture);
-    TForm2 form;
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QWidget* target = onPicture ? static_cast<QWidget*>(form.Image1) : &form;
@@ -108,7 +127,7 @@ class TestViews : public QObject {
   // Each way of switching draws the shown graph again at once; the way back is bit for bit the
   // picture through the origin.
   void switching_data() {
-    QTest::addColumn<Scene>("scene");
+    QTest::addColumn<Case>("scene");
     QTest::addColumn<QString>("how");
     for (const char* how : {"menu", "key", "call"}) {
       QTest::addRow("parabola, %s", how) << Parabola() << QString::fromLatin1(how);
@@ -116,10 +135,10 @@ class TestViews : public QObject {
     }
   }
   void switching() {
-    QFETCH(Scene, scene);
+    QFETCH(Case, scene);
     QFETCH(QString, how);
-    QVERIFY(!scene.refused);
-    TForm2 form;
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
     auto choose = [&](GraphView view) {
       if (how == "menu") {
@@ -133,7 +152,7 @@ class TestViews : public QObject {
     const QImage origin = Expected(scene, GraphView::ThroughOrigin),
                  data = Expected(scene, GraphView::FitData);
     QVERIFY(origin != data);
-    Show(views, scene);
+    Show(sheet, scene);
     QVERIFY(form.Picture() == origin);
     choose(GraphView::FitData);
     QCOMPARE(views.View(), GraphView::FitData);
@@ -147,11 +166,12 @@ class TestViews : public QObject {
 
   // The view holds for later graphs; the copy is the view shown, block included.
   void laterGraphsAndTheCopy() {
-    TForm2 form;
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
     form.Views->SetView(GraphView::FitData);
-    Show(*form.Views, LineWithSeries2());
+    Show(sheet, LineWithSeries2());
     QVERIFY(form.Picture() == Expected(LineWithSeries2(), GraphView::FitData));
-    Show(*form.Views, Parabola());
+    Show(sheet, Parabola());
     QVERIFY(form.Picture() == Expected(Parabola(), GraphView::FitData));
     form.CopyPicture();
     QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
@@ -161,10 +181,11 @@ class TestViews : public QObject {
   // After the results reset there is no graph: a change of view leaves the blank picture as it
   // is, and the next graph comes in the chosen view.
   void blankStaysBlank() {
-    TForm2 form;
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
-    Show(views, Parabola());
-    views.Blank();
+    Show(sheet, Parabola());
+    sheet.ResetResults();
     QVERIFY(form.Picture() == BlankPicture());
     QTest::keyClick(&form, Qt::Key_F);
     QCOMPARE(views.View(), GraphView::FitData);
@@ -172,15 +193,16 @@ class TestViews : public QObject {
     views.ThroughOrigin->trigger();
     QVERIFY(form.Picture() == BlankPicture());
     views.FitData->trigger();
-    Show(views, LineWithSeries2());
+    Show(sheet, LineWithSeries2());
     QVERIFY(form.Picture() == Expected(LineWithSeries2(), GraphView::FitData));
   }
 
   // Choosing the view shown, holding F down or pressing it with Ctrl or Alt draws nothing.
   void nothingToDo() {
-    TForm2 form;
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
-    Show(views, Parabola());
+    Show(sheet, Parabola());
     orvelt::Canvas& canvas = form.Canvas();
     canvas.SetBrushColor(Qt::green);
     canvas.FillRect(100, 100, 101, 101);  // a mark that a drawing would erase

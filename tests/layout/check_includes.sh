@@ -8,10 +8,11 @@ cd "$1"
 declare -A below=(
   [core]=""
   [files]="core"
-  [graph]="core"
+  [sheet]="core files"
+  [graph]="core sheet"
   [app]="core"
-  [ui]="core files graph app"
-  [program]="core files graph app ui"
+  [ui]="core files sheet graph app"
+  [program]="core files sheet graph app ui"
 )
 
 failures=0

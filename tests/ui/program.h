@@ -15,10 +15,11 @@ using namespace orvelt;
 using Row = Row1;
 
 struct Program {
-  DataStore store;
+  Worksheet sheet;
+  const DataStore& store = sheet.Store();
   ScriptedDesktop desktop;
-  TForm1 form1{store, desktop};
-  TForm2 form2;
+  TForm1 form1{sheet, desktop};
+  TForm2 form2{sheet};
 
   Program() {
     form1.SetGraphWindow(&form2);

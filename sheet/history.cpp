@@ -1,4 +1,4 @@
-#include "ui/history.h"
+#include "sheet/history.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <numeric>
 
-#include "ui/history.h"
+#include "sheet/history.h"
 
 using namespace orvelt;
 
