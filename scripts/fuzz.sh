@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 [[ $seconds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [seconds-per-target]" >&2; exit 2; }
-targets=(fuzz_parse_number fuzz_series_file)
+targets=(fuzz_parse_number fuzz_series_file fuzz_text_columns)
 
 bash scripts/setup.sh
 cmake -S . -B build-fuzz -DORVELT_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
