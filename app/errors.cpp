@@ -10,4 +10,16 @@ Box GeneralErrorBox(const QString& message, const QString& about) {
   return box;
 }
 
+QString CurrentFailure() {
+  try {
+    throw;
+  } catch (const CommandError& e) {
+    return QString::fromUtf8(e.what());
+  } catch (const std::exception& e) {
+    return QString::fromLocal8Bit(e.what());
+  } catch (...) {
+    return QString::fromUtf8(kUnknownError.text);
+  }
+}
+
 }  // namespace orvelt

@@ -14,22 +14,23 @@ namespace orvelt {
 // centred on the screen.
 Box GeneralErrorBox(const QString& message, const QString& about = QString());
 
+// The message of the failure being handled, inside a catch block: a CommandError's text, another
+// exception's, or the unknown error's.
+QString CurrentFailure();
+
 // Runs one command; a failure escaping it is shown in the general error box and the program
 // goes on with the next event.
 template <class Command>
 void RunCommand(Desktop& desktop, Command&& command) {
-  QString message;
+  QString failure;
   try {
     command();
     return;
-  } catch (const CommandError& e) {
-    message = QString::fromUtf8(e.what());
-  } catch (const std::exception& e) {
-    message = QString::fromLocal8Bit(e.what());
   } catch (...) {
-    message = QString::fromUtf8(kUnknownError.text);
+    failure = CurrentFailure();
   }
-  desktop.Show(GeneralErrorBox(message));
+  // Outside the handler: the box runs the event loop.
+  desktop.Show(GeneralErrorBox(failure));
 }
 
 }  // namespace orvelt

@@ -16,6 +16,7 @@
 #include "app/commandline.h"
 #include "app/desktop.h"
 #include "graph/graph.h"
+#include "program/script.h"
 #include "ui/main.h"
 
 namespace {
@@ -78,6 +79,26 @@ class WhenExposed : public QObject {
   std::function<void()> action_;
 };
 
+// The script's standard error holds its own messages: the toolkit's notes on the environment
+// (no XDG_RUNTIME_DIR under env -i, say) would read as a failure there.
+QtMessageHandler toolkitMessages = nullptr;
+void KeepSevereMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) toolkitMessages(type, context, text);
+}
+
+// The script opens no window, whatever display there is: its picture is drawn off the screen,
+// the same on any. Only the picture needs the toolkit's application.
+int RunScript(const orvelt::CommandLine& line, char* program) {
+  toolkitMessages = qInstallMessageHandler(KeepSevereMessages);
+  std::unique_ptr<QGuiApplication> app;
+  if (!line.script.picture.isEmpty()) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int toolkitArgc = 1;
+    app = std::make_unique<QGuiApplication>(toolkitArgc, &program);
+  }
+  return orvelt::RunScript(line, stdout, stderr);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -92,9 +113,11 @@ int main(int argc, char* argv[]) {
       std::fputs(orvelt::VersionLines().toUtf8().constData(), stdout);
       return 0;
     case orvelt::CommandLine::Action::Refuse:
-      std::fprintf(stderr, "orvelt: unknown option %s\n\n%s", line.refused.toUtf8().constData(),
+      std::fprintf(stderr, "orvelt: %s\n\n%s", line.problem.toUtf8().constData(),
                    orvelt::UsageText().toUtf8().constData());
       return orvelt::kExitRefused;
+    case orvelt::CommandLine::Action::Script:
+      return RunScript(line, argv[0]);
     case orvelt::CommandLine::Action::Run:
       break;
   }
