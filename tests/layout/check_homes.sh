@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Where things live: the graph draws a fit it is given and never works one out; the core knows no
-# control of the windows; every message the program shows is written once, in core/messages.h.
+# Where things live: the graph draws a fit it is given and never works one out; the last fit lives
+# in the worksheet, which no window copies; the worksheet and the picture need no window; the core
+# knows no control of the windows; every message the program shows is written once, in
+# core/messages.h.
 #   check_homes.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
@@ -14,6 +16,39 @@ fail() {
 while read -r hit; do
   fail "$hit: the graph works out a fit or reads the grids"
 done < <(grep -HnE '\b(RunCompute|FitExactly|ReadGrids|ParseNumber|AccumulateRanges)\(' graph/*.h graph/*.cpp || true)
+
+# The worksheet holds the last fit; a window asks it, or draws what it is handed.
+while read -r hit; do
+  fail "$hit: a window keeps a fit of its own"
+done < <(grep -HnE 'FitResult[^(;]*[[:space:]*&][a-z][A-Za-z0-9]*_[[:space:]]*(=[^;]*)?;' ui/*.h graph/graph.h graph/views.h || true)
+
+# The worksheet and the picture (its drawing, faces and files) build without Qt Widgets and without
+# the windows' units, so that a script makes a picture with no window.
+windowless=$(/usr/bin/python3 - <<'PY'
+import glob, os, re
+folders = glob.glob("/usr/include/*/qt6/QtWidgets") + glob.glob("/usr/include/qt6/QtWidgets")
+if not folders:
+    print("FAIL: no Qt Widgets headers to check against")
+    raise SystemExit
+widgets = set(os.listdir(folders[0]))
+units = sorted(glob.glob("sheet/*.[hc]*")) + [
+    f for f in sorted(glob.glob("graph/*.[hc]*"))
+    if os.path.basename(f).split(".")[0] in ("canvas", "drawgraph", "face", "export")]
+if len(units) < 10:
+    print(f"FAIL: only {len(units)} units of the worksheet and the picture found")
+for name in units:
+    for n, line in enumerate(open(name, encoding="utf-8"), 1):
+        m = re.match(r'#include [<"]([^>"]+)[>"]', line)
+        if not m:
+            continue
+        target = m.group(1)
+        if target.split("/")[-1] in widgets or target.startswith(("QtWidgets/", "ui/", "app/", "graph/graph.", "graph/views.")):
+            print(f"FAIL: {name}:{n} includes {target}")
+PY
+)
+while IFS= read -r line; do
+  [[ -n "$line" ]] && fail "${line#FAIL: }: the worksheet and the picture need no window"
+done <<<"$windowless"
 
 # The windows' controls have the names of the main window; the core has values.
 while read -r hit; do
@@ -45,4 +80,4 @@ done <<<"$messages"
 ((count > 20)) || fail "only $count messages found in core/messages.h"
 
 ((failures == 0)) || exit 1
-echo "the fit, the controls and $count messages each have one home"
+echo "the fit, the last fit, the controls and $count messages each have one home; the worksheet and the picture need no window"
