@@ -835,7 +835,8 @@ class GraphFrames(ProgramTestCase):
 
 class PictureFiles(ProgramTestCase):
     """Ctrl+S in the graph window saves the picture through the real file dialog: a PNG equal to
-    the copied picture (that the SVG and the PDF render back to it is test_export's); Ctrl+P
+    the copied picture (that the SVG and the PDF render back to it is test_export's) and to the
+    one `orvelt --picture` writes with no display; Ctrl+P
     prints it to a PDF file through the real print dialog, which offers one in the folder saved
     into."""
 
@@ -867,6 +868,17 @@ class PictureFiles(ProgramTestCase):
         picture = Image.open(self.file("graph.png")).convert("RGB")
         self.assertEqual(picture.size, (321, 450))
         self.assertEqual(list(picture.getdata()), list(copied.getdata()))
+        # A script with no display writes the same file, byte for byte.
+        columns = os.path.join(self.s.workdir, "pairs.tsv")
+        with open(columns, "w") as f:
+            f.write("-2\t4.4\n-1\t1.2\n0\t0.3\n1\t1.1\n3\t9.6\n")
+        script = os.path.join(self.s.workdir, "script.png")
+        done = subprocess.run([PROGRAM, "--picture", script, "--formula", "2", columns],
+                              env={"PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+                                   "HOME": "/nonexistent"},
+                              capture_output=True, timeout=30, stdin=subprocess.DEVNULL)
+        self.assertEqual((done.returncode, done.stdout, done.stderr), (0, b"", b""))
+        self.assertEqual(read_bytes(script), read_bytes(self.file("graph.png")))
 
         # Without a printer the dialog prints to the file it offers; Return prints.
         dialog = self.in_graph_window("ctrl+p")
