@@ -1,10 +1,18 @@
 #include "files/columns.h"
 
+#include <QStringDecoder>
+
 namespace orvelt {
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The text's own mark is skipped; a field's is part of its text, which QString::fromUtf8 drops.
+QString FieldText(const std::string& utf8) {
+  QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+  return decode(QByteArrayView(utf8.data(), qsizetype(utf8.size())));
+}
 
 // The fields of one line of a text without tabs.
 std::vector<std::string> SplitCommas(const std::string& line) {
@@ -50,7 +58,7 @@ GridTexts ColumnCells(QByteArrayView bytes, int series) {
   GridTexts cells;
   const TextBlock block = SplitColumns(std::string_view(bytes.data(), bytes.size()));
   for (const PlacedField& field : PlaceBlock(block, kColumnX, 1, lastColumn, kRows))
-    cells[field.row][field.col] = QString::fromStdString(field.text);
+    cells[field.row][field.col] = FieldText(field.text);
   return cells;
 }
 

@@ -64,6 +64,8 @@ class TestColumns : public QObject {
     row("text after the closing quote", "\"a\"b,c\n", 1, "1:ab,c,");
     row("an open quote runs to the line's end", "\"a,b\nc,d\n", 1, "1:a,b,, 2:c,d,");
     row("byte order mark skipped", "\xEF\xBB\xBF" "1,2\n", 1, "1:1,2,");
+    row("a field's own mark kept", "\xEF\xBB\xBF\xEF\xBB\xBF" "1\t\xEF\xBB\xBF" "2\n", 1,
+        "1:\uFEFF1,\uFEFF2,");
     row("lone CR and an empty line", "1,2\r\r3,4", 1, "1:1,2, 3:3,4,");
     row("fields past the last column dropped", "1,2,Omit,9,9\n", 2, "1:1,2");
     row("rows past 20 dropped", QByteArray("1,2\n").repeated(21) + "7,8\n", 1,
