@@ -232,9 +232,12 @@ Ext Approximately(const mpz_class& n, const mpz_class& d, long e) {
   mpz_class high, low;
   mpz_fdiv_q_2exp(high.get_mpz_t(), q.get_mpz_t(), 32);
   mpz_fdiv_r_2exp(low.get_mpz_t(), q.get_mpz_t(), 32);
-  const Ext value = std::ldexp(static_cast<Ext>(high.get_ui()), 32) + static_cast<Ext>(low.get_ui());
+  const Ext value =
+      std::ldexp(static_cast<Ext>(high.get_ui()), 32) + static_cast<Ext>(low.get_ui());
   const long scale = e - k;
-  const Ext result = std::ldexp(value, static_cast<int>(scale < -40000 ? -40000 : scale > 40000 ? 40000 : scale));
+  const Ext result = std::ldexp(value, static_cast<int>(scale < -40000  ? -40000
+                                                        : scale > 40000 ? 40000
+                                                                        : scale));
   return sgn(n) < 0 ? -result : result;
 }
 

@@ -48,9 +48,9 @@ FitFigures RoundedFigures(const ExactRows& rows, const ExactSolution& solution, 
   }
   const int u = rows.usedCount;
   if (u > 2) {
-    figures.stdDev = NearestFloatOfRoot(
-        solution.squares, solution.D * solution.D * static_cast<unsigned long>(u - 1),
-        rows.yExponent);
+    figures.stdDev = NearestFloatOfRoot(solution.squares,
+                                        solution.D * solution.D * static_cast<unsigned long>(u - 1),
+                                        rows.yExponent);
   }
   return figures;
 }

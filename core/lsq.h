@@ -26,9 +26,9 @@ struct ExactRows {
   std::vector<bool> used;
   long xExponent = 0, yExponent = 0;
   int usedCount = 0;
-  std::array<mpz_class, kPowers> sumXPower;             // Σ X^0 .. Σ X^4
+  std::array<mpz_class, kPowers> sumXPower;            // Σ X^0 .. Σ X^4
   std::array<mpz_class, kMaxCoefficients> sumXPowerY;  // Σ X^0·Y .. Σ X^2·Y
-  mpz_class sumYSquared;                                // Σ Y²
+  mpz_class sumYSquared;                               // Σ Y²
 };
 
 ExactRows RowsOf(const DataStore& store);

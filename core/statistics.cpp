@@ -13,8 +13,8 @@ namespace {
 
 // In the integers of the solve: x = X·2^ex, y = Y·2^ey, Ci = N[i] / D. With S = Σ residuals²
 // (steps of 2^ey / D) and A = adjugate (the inverse of XᵀX is A / D over 2^-(pi+pj)·ex):
-// SSE = S / D² · 2^2ey, s² = SSE / df, SE_i² = s²·A_ii / D · 2^-2·pi·ex, t_i² = N_i²·D·df / (S·A_ii),
-// h = Σ A_ij·X^(pi+pj) / D, and the standardised residual² = R²·df·D / (S·(D - H)).
+// SSE = S / D² · 2^2ey, s² = SSE / df, SE_i² = s²·A_ii / D · 2^-2·pi·ex, t_i² = N_i²·D·df /
+// (S·A_ii), h = Σ A_ij·X^(pi+pj) / D, and the standardised residual² = R²·df·D / (S·(D - H)).
 
 const char* const kNone = "-";
 
@@ -49,8 +49,8 @@ Quality QualityOf(const ExactRows& rows, const ExactSolution& fit, bool intercep
   q.sse = SignificantText(fit.squares, D2, e);
   q.s = df > 0 ? SignificantTextOfRoot(fit.squares, D2 * df, e) : kNone;
   // SSE / SST = A / B: SST centred, (n·ΣY² - (ΣY)²) / n, or from 0, ΣY².
-  const mpz_class sst = intercept ? n * rows.sumYSquared - rows.sumXPowerY[0] * rows.sumXPowerY[0]
-                                  : rows.sumYSquared;
+  const mpz_class sst =
+      intercept ? n * rows.sumYSquared - rows.sumXPowerY[0] * rows.sumXPowerY[0] : rows.sumYSquared;
   const mpz_class A = intercept ? n * fit.squares : fit.squares, B = D2 * sst;
   const bool spread = sgn(sst) != 0;
   q.rSquared = spread ? SignificantText(B - A, B) : kNone;
@@ -96,7 +96,8 @@ std::vector<std::string> Coefficient(const char* name, const ExactRows& rows,
           Written(centre + half)};
 }
 
-// h(x0)·D as a polynomial in X0 (x0 = X0·2^ex), moved to X0 - M: Σ E_j·(X0 - M)^j.
+// h(x0)·D as a polynomial in X0 (x0 = X0·2^ex): Σ C_k·X0^k. Without a constant every column
+// holds x0, so X0² divides it; the rest is moved to X0 - M: X0^z·Σ E_j·(X0 - M)^j.
 BandWidths Bands(const ExactRows& rows, const ExactSolution& fit, long df, Ext t975) {
   BandWidths bands;
   bands.exist = true;
@@ -105,6 +106,8 @@ BandWidths Bands(const ExactRows& rows, const ExactSolution& fit, long df, Ext t
   std::array<mpz_class, 5> C;
   for (int i = 0; i < fit.Count(); ++i)
     for (int j = 0; j < fit.Count(); ++j) C[fit.Power(i) + fit.Power(j)] += fit.adjugate[i][j];
+  const int z = HasIntercept(*fit.columns) ? 0 : 2;
+  bands.originPower = z;
   // The centre: the mean of the used X to 24 bits, which the extended format holds exactly.
   mpz_class M;
   mpz_fdiv_q_ui(M.get_mpz_t(), rows.sumXPower[1].get_mpz_t(),
@@ -115,15 +118,14 @@ BandWidths Bands(const ExactRows& rows, const ExactSolution& fit, long df, Ext t
     mpz_mul_2exp(M.get_mpz_t(), M.get_mpz_t(), static_cast<mp_bitcnt_t>(extra));
   }
   bands.centre = Approximately(M, 1, rows.xExponent);
-  static constexpr int kBinomial[5][5] = {
-      {1}, {1, 1}, {1, 2, 1}, {1, 3, 3, 1}, {1, 4, 6, 4, 1}};
-  for (int j = 0; j < 5; ++j) {
+  static constexpr int kBinomial[5][5] = {{1}, {1, 1}, {1, 2, 1}, {1, 3, 3, 1}, {1, 4, 6, 4, 1}};
+  for (int j = 0; j + z < 5; ++j) {
     mpz_class E, power = 1;
-    for (int k = j; k < 5; ++k) {
-      E += C[k] * kBinomial[k][j] * power;
+    for (int k = j; k + z < 5; ++k) {
+      E += C[k + z] * kBinomial[k][j] * power;
       power *= M;
     }
-    bands.leverage[j] = Approximately(E, fit.D, -j * rows.xExponent);
+    bands.leverage[j] = Approximately(E, fit.D, -(j + z) * rows.xExponent);
   }
   return bands;
 }
@@ -134,6 +136,7 @@ Ext BandWidths::Leverage(Ext x0) const {
   const Ext u = x0 - centre;
   Ext h = 0;
   for (int j = 4; j >= 0; --j) h = h * u + leverage[j];
+  for (int i = 0; i < originPower; ++i) h *= x0;
   return h < 0 ? 0 : h;
 }
 
@@ -145,9 +148,8 @@ Ext BandWidths::Prediction(Ext x0) const {
   return t975 * s * std::sqrt(1 + Leverage(x0));
 }
 
-FitStatistics Statistics(const DataStore& store, const ExactRows& rows,
-                         const ExactSolution& fit, FitModel model,
-                         const std::vector<int>& gridRows) {
+FitStatistics Statistics(const DataStore& store, const ExactRows& rows, const ExactSolution& fit,
+                         FitModel model, const std::vector<int>& gridRows) {
   FitStatistics st;
   const FormulaKind& kind = KindOf(model);
   const bool intercept = HasIntercept(kind);
@@ -156,11 +158,16 @@ FitStatistics Statistics(const DataStore& store, const ExactRows& rows,
   const std::string deviation =
       n > 1 ? SignificantTextOfRoot(fit.squares, fit.D * fit.D * (n - 1), 2 * rows.yExponent)
             : kNone;
-  st.summary = {{"式", FormulaText(model)},        {"データ数 n", std::to_string(n)},
-                {"係数の数 p", q.p},               {"自由度 n-p", q.df},
-                {"残差平方和", q.sse},             {"回帰の標準誤差 s", q.s},
-                {"標準偏差 (n-1)", deviation},     {"決定係数 R^2", q.rSquared},
-                {"自由度調整済み R^2", q.adjusted}, {"R^2 の基準", q.basis}};
+  st.summary = {{"式", FormulaText(model)},
+                {"データ数 n", std::to_string(n)},
+                {"係数の数 p", q.p},
+                {"自由度 n-p", q.df},
+                {"残差平方和", q.sse},
+                {"回帰の標準誤差 s", q.s},
+                {"標準偏差 (n-1)", deviation},
+                {"決定係数 R^2", q.rSquared},
+                {"自由度調整済み R^2", q.adjusted},
+                {"R^2 の基準", q.basis}};
 
   // Without degrees of freedom there is no t distribution, and no figure needs one.
   const StudentsT t(static_cast<Ext>(df > 0 ? df : 1));
@@ -183,8 +190,7 @@ FitStatistics Statistics(const DataStore& store, const ExactRows& rows,
   const bool scattered = df > 0 && sgn(fit.squares) != 0;
   for (std::size_t k = 0; k < rows.y.size(); ++k) {
     const mpz_class& R = fit.residuals[k];
-    std::vector<std::string> line = {std::to_string(gridRows[k]),
-                                     Stored(store.X1[k + 1]),
+    std::vector<std::string> line = {std::to_string(gridRows[k]), Stored(store.X1[k + 1]),
                                      Stored(store.Y1[k + 1]),
                                      SignificantText(rows.y[k] * fit.D - R, fit.D, rows.yExponent),
                                      SignificantText(R, fit.D, rows.yExponent)};
@@ -211,8 +217,9 @@ FitStatistics Statistics(const DataStore& store, const ExactRows& rows,
     st.residualsOff.push_back(off);
   }
 
-  st.comparison.header = {"式",           "係数の数 p",         "自由度",     "残差平方和",
-                          "回帰の標準誤差 s", "決定係数 R^2", "自由度調整済み R^2", "R^2 の基準"};
+  st.comparison.header = {
+      "式",           "係数の数 p",         "自由度",    "残差平方和", "回帰の標準誤差 s",
+      "決定係数 R^2", "自由度調整済み R^2", "R^2 の基準"};
   for (int m = 0; m < kFitModels; ++m) {
     const auto other = static_cast<FitModel>(m);
     if (other == model) {

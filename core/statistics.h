@@ -25,14 +25,16 @@ struct StatisticsTable {
 
 // What the 95 % bands of the mean response and of a new measurement need at any x0:
 // t(0.975, df)·s·√h(x0) and t(0.975, df)·s·√(1 + h(x0)), with the leverage
-// h(x0) = x0ᵀ(XᵀX)⁻¹x0 held as a polynomial in x0 - centre, whose coefficients (from the exact
-// inverse) stay small near the data, years and kelvin included.
+// h(x0) = x0ᵀ(XᵀX)⁻¹x0 held as x0^originPower times a polynomial in x0 - centre, whose
+// coefficients (from the exact inverse) stay small near the data, years and kelvin included; the
+// power 2 for the kinds through the origin, where h is 0.
 struct BandWidths {
   bool exist = false;  // there are degrees of freedom left
   Ext s = 0;           // √(SSE / df)
   Ext t975 = 0;        // t(0.975, df)
   Ext centre = 0;
-  std::array<Ext, 5> leverage{};  // h(x0) = Σ leverage[j]·(x0 - centre)^j
+  int originPower = 0;
+  std::array<Ext, 5> leverage{};  // h(x0) = x0^originPower·Σ leverage[j]·(x0 - centre)^j
 
   Ext Leverage(Ext x0) const;
   Ext Confidence(Ext x0) const;  // half width of the band of the mean response
