@@ -85,17 +85,26 @@ namespace {
 
 constexpr int kDigits = 6;
 
-mpz_class PowerOf10(long k) {
+const std::array<mpz_class, 64>& PowersOf10() {
   static const auto table = [] {
     std::array<mpz_class, 64> powers;
     powers[0] = 1;
     for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
     return powers;
   }();
-  if (k < static_cast<long>(table.size())) return table[static_cast<std::size_t>(k)];
+  return table;
+}
+
+// v · 10^k, k >= 0.
+void MultiplyByPowerOf10(mpz_class& v, long k) {
+  const auto& table = PowersOf10();
+  if (k < static_cast<long>(table.size())) {
+    v *= table[static_cast<std::size_t>(k)];
+    return;
+  }
   mpz_class power;
   mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(k));
-  return power;
+  v *= power;
 }
 
 // log10 of n / d, to within far less than 1 for any size of either.
@@ -105,11 +114,21 @@ double Log10(const mpz_class& n, const mpz_class& d) {
   return std::log10(mn / md) + static_cast<double>(en - ed) * std::log10(2.0);
 }
 
-// n · 10^k and d, or n and d · 10^-k: the quotient scaled by 10^k, as a fraction of integers.
-void ScaleBy10(const mpz_class& n, const mpz_class& d, long k, mpz_class& num, mpz_class& den) {
-  num = k >= 0 ? n * PowerOf10(k) : n;
-  den = k >= 0 ? d : d * PowerOf10(-k);
-}
+// n · 10^k over d, or n over d · 10^-k: the quotient scaled by 10^k, as a fraction of integers;
+// the side not scaled is not copied.
+struct ScaledBy10 {
+  mpz_class scaled;
+  const mpz_class* num;
+  const mpz_class* den;
+
+  ScaledBy10(const mpz_class& n, const mpz_class& d, long k) {
+    scaled = k >= 0 ? n : d;
+    MultiplyByPowerOf10(scaled, k >= 0 ? k : -k);
+    num = k >= 0 ? &scaled : &n;
+    den = k >= 0 ? &d : &scaled;
+  }
+  ScaledBy10(const ScaledBy10&) = delete;
+};
 
 // The text "%.6g" makes of digits · 10^(exponent - 5), digits of exactly 6 digits.
 std::string Written(bool negative, const mpz_class& digits, long exponent) {
@@ -136,7 +155,7 @@ std::string Written(bool negative, const mpz_class& digits, long exponent) {
 // whether v · 10^k lies above it, `Up(t, k)` whether v · 10^k rounds up from t (ties to even).
 template <class Floor, class Up>
 std::string Rounded(bool negative, long exponent, Floor floor, Up up) {
-  const mpz_class low = PowerOf10(kDigits - 1), high = PowerOf10(kDigits);
+  const mpz_class &low = PowersOf10()[kDigits - 1], &high = PowersOf10()[kDigits];
   mpz_class t;
   for (;;) {
     t = floor(kDigits - 1 - exponent);
@@ -175,13 +194,14 @@ std::string SignificantText(const mpz_class& n, const mpz_class& d, long e) {
   mpz_class num, den;
   WithPowerOf2(abs(n), d, e, num, den);
   const long exponent = static_cast<long>(std::floor(Log10(num, den)));
-  mpz_class rest, scaledNum, scaledDen;
+  mpz_class rest, scaledDen;
   return Rounded(
       sgn(n) < 0, exponent,
       [&](long k) {
-        ScaleBy10(num, den, k, scaledNum, scaledDen);
+        const ScaledBy10 q(num, den, k);
         mpz_class t;
-        mpz_fdiv_qr(t.get_mpz_t(), rest.get_mpz_t(), scaledNum.get_mpz_t(), scaledDen.get_mpz_t());
+        mpz_fdiv_qr(t.get_mpz_t(), rest.get_mpz_t(), q.num->get_mpz_t(), q.den->get_mpz_t());
+        scaledDen = *q.den;
         return t;
       },
       [&](const mpz_class& t, long) {
@@ -202,10 +222,12 @@ std::string SignificantTextOfRoot(const mpz_class& n, const mpz_class& d, long e
       negative, exponent,
       [&](long k) {
         // ⌊√(v² · 100^k)⌋ = ⌊√⌊v² · 100^k⌋⌋.
-        ScaleBy10(num, den, 2 * k, scaledNum, scaledDen);
+        const ScaledBy10 q(num, den, 2 * k);
         mpz_class square, t;
-        mpz_fdiv_q(square.get_mpz_t(), scaledNum.get_mpz_t(), scaledDen.get_mpz_t());
+        mpz_fdiv_q(square.get_mpz_t(), q.num->get_mpz_t(), q.den->get_mpz_t());
         mpz_sqrt(t.get_mpz_t(), square.get_mpz_t());
+        scaledNum = *q.num;
+        scaledDen = *q.den;
         return t;
       },
       [&](const mpz_class& t, long) {
