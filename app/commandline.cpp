@@ -51,6 +51,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       version = true;
     } else if (argument == QLatin1String("--report")) {
       line.script.report = true;
+    } else if (argument == QLatin1String("--stats")) {
+      line.script.stats = true;
     } else if (argument == QLatin1String("--series2")) {
       line.script.series2 = true;
       choices << argument;
@@ -83,9 +85,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
   }
 
-  const bool script = line.script.report || !line.script.picture.isEmpty();
+  const bool script = line.script.report || line.script.stats || !line.script.picture.isEmpty();
   if (!script && !choices.isEmpty()) {
-    refuse(choices.first(), choices.first() + QStringLiteral(" needs --report or --picture"));
+    refuse(choices.first(),
+           choices.first() + QStringLiteral(" needs --report, --stats or --picture"));
   } else if (script && line.script.picture.isEmpty() &&
              (choices.contains(QLatin1String("--band")) || choices.contains(QLatin1String("--view")))) {
     refuse(QString(), QStringLiteral("--band and --view need --picture"));
@@ -113,6 +116,7 @@ QString UsageText() {
   return QStringLiteral(
       "Usage: orvelt [FILE1.ovt [FILE2.ovt]]\n"
       "       orvelt --report [--formula K] [--series2] FILE1 [FILE2]\n"
+      "       orvelt --stats [--formula K] [--series2] FILE1 [FILE2]\n"
       "       orvelt --picture OUT [--report] [--formula K] [--band N] [--view V] [--series2]\n"
       "              FILE1 [FILE2]\n"
       "       orvelt --help | --version\n"
@@ -120,12 +124,15 @@ QString UsageText() {
       "Fits a regression formula to (x, y) pairs and draws its graph (Japanese interface).\n"
       "FILE1 opens into series 1 and FILE2 into series 2, as the File menu opens them.\n"
       "\n"
-      "With --report or --picture no window opens: the files are opened, the formula is\n"
-      "fitted as the compute button fits it, and the results are printed or the graph saved.\n"
+      "With --report, --stats or --picture no window opens: the files are opened, the\n"
+      "formula is fitted as the compute button fits it, and the results are printed or\n"
+      "the graph saved.\n"
       "A FILE ending in .ovt is a data file; any other, or - for standard input, is text of\n"
       "tab- or comma-separated columns x, y and (series 1) an Omit mark, one row a line.\n"
       "\n"
       "  --report       print the text report that Copy Text copies (UTF-8)\n"
+      "  --stats        print the statistics of the fit as the statistics window copies\n"
+      "                 them: R^2, standard errors, 95% intervals, residuals (UTF-8)\n"
       "  --picture OUT  save the graph as OUT: PNG, SVG or PDF by its extension\n"
       "  --formula K    0 y = ax + b (the default), 1 y = ax, 2 y = ax^2 + bx + c,\n"
       "                 3 y = ax^2 + bx; or the formula's text\n"

@@ -10,6 +10,7 @@ namespace orvelt {
 // What the script prints and writes, and the choices its compute runs with.
 struct ScriptOptions {
   bool report = false;  // the text report on standard output
+  bool stats = false;   // the statistics of the fit on standard output, after the report
   QString picture;      // the graph's file; empty for none
   int formula = 0;      // as the formula selector's items
   int band = 0;         // as the band selector's items
@@ -33,10 +34,10 @@ struct CommandLine {
 };
 
 // The arguments after the program's name. "--help" and "--version" answer; "--" ends the
-// options; "--report" and "--picture OUT" make a script of one or two files, "--formula K",
-// "--band N", "--view origin|data" and "--series2" its choices (a value may also follow "=");
-// any other argument that begins with "-" but is not "-" alone is refused, the more so since the
-// program takes no option of the toolkit's either. The first problem found is the one told.
+// options; "--report", "--stats" and "--picture OUT" make a script of one or two files,
+// "--formula K", "--band N", "--view origin|data" and "--series2" its choices (a value may also
+// follow "="); any other argument that begins with "-" but is not "-" alone is refused, the more
+// so since the program takes no option of the toolkit's either. The first problem found is the one told.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 // The short text of "--help", also shown after a refused command line. ASCII, for any terminal.

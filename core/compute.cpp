@@ -51,7 +51,9 @@ ComputeOutcome RunCompute(DataStore& store, const GridInput& input, FitModel mod
 
   auto result = std::make_shared<FitResult>();
   result->model = model;
-  result->figures = FitExactly(store, model);
+  const ExactRows rows = RowsOf(store);
+  const ExactSolution solution = SolveExactly(rows, FittedColumns(model, used));
+  result->figures = RoundedFigures(rows, solution, model);
   result->usedCount = used;
   if (const auto& s = result->figures.stdDev)
     result->shownStdDev = ShownValue(*s, kResultWidth, kResultDecimals);
@@ -66,6 +68,12 @@ ComputeOutcome RunCompute(DataStore& store, const GridInput& input, FitModel mod
     }
   }
   result->texts = Texts(model, result->figures, used);
+  std::vector<int> gridRows;
+  for (int r = 1; r <= kRows; ++r) {
+    if (!input.series1[r][kColumnX].empty() && !input.series1[r][kColumnY].empty())
+      gridRows.push_back(r);
+  }
+  result->statistics = Statistics(store, rows, solution, model, gridRows);
   outcome.result = std::move(result);
   return outcome;
 }

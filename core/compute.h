@@ -9,6 +9,7 @@
 #include "core/datastore.h"
 #include "core/fit.h"
 #include "core/formula.h"
+#include "core/statistics.h"
 
 namespace orvelt {
 
@@ -32,6 +33,7 @@ struct FitResult {
   std::vector<PlotPoint> series1;  // every complete row, in grid order
   std::vector<PlotPoint> series2;  // the complete rows, when series 2 is plotted
   ResultTexts texts;               // the results box
+  FitStatistics statistics;        // how good the fit is
 };
 
 struct ComputeOutcome {

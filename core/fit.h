@@ -7,6 +7,7 @@
 
 #include "core/datastore.h"
 #include "core/formula.h"
+#include "core/lsq.h"
 
 namespace orvelt {
 
@@ -32,6 +33,8 @@ struct FitFigures {
 // operation's message when the fit is not unique (0/0 in exact arithmetic), and with the
 // overflow message when a figure lies beyond the 32-bit range.
 FitFigures FitExactly(const DataStore& store, FitModel model);
+// The same figures of a solution of `model`'s columns (FittedColumns) over `rows`.
+FitFigures RoundedFigures(const ExactRows& rows, const ExactSolution& solution, FitModel model);
 
 // y at the x typed in `xText` by `model`'s formula with the figures' coefficients, as the y box
 // shows it; nothing when the text is not a number. An x beyond the 32-bit range throws

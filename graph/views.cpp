@@ -26,7 +26,7 @@ GraphViews::GraphViews(Canvas& canvas, QWidget* window, const Worksheet& sheet)
   FitData = item("FitData", QStringLiteral("データに合わせる"), GraphView::FitData);
   ThroughOrigin->setChecked(true);
   Menu->addSeparator();
-  auto command = [&](const char* name, const QString& caption, QKeyCombination key) {
+  auto command = [&](const char* name, const QString& caption, QKeySequence key) {
     QAction* action = Menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     action->setShortcut(key);
@@ -34,6 +34,7 @@ GraphViews::GraphViews(Canvas& canvas, QWidget* window, const Worksheet& sheet)
     window->addAction(action);
     return action;
   };
+  Statistics = command("Statistics", QStringLiteral("回帰の統計(&T)..."), Qt::Key_T);
   SavePicture = command("SavePicture", QStringLiteral("ｸﾞﾗﾌを保存(&S)..."), Qt::CTRL | Qt::Key_S);
   PrintPicture = command("PrintPicture", QStringLiteral("ｸﾞﾗﾌを印刷(&P)..."), Qt::CTRL | Qt::Key_P);
   // The window's own children take neither keys nor menus: both reach the window.

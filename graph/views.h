@@ -25,6 +25,9 @@ class GraphViews : public QObject, public WorksheetListener {
 
   QMenu* Menu;
   QAction *ThroughOrigin, *FitData;  // "原点を含める", "データに合わせる"; one of them checked
+  // The statistics of the last fit in a window of their own, also by T while the window is
+  // active; whoever owns the windows opens it.
+  QAction* Statistics;  // "回帰の統計(&T)..."
   // The picture out of the program, also by Ctrl+S and Ctrl+P while the window is active; whoever
   // owns the dialogs and the files answers them.
   QAction *SavePicture, *PrintPicture;  // "ｸﾞﾗﾌを保存(&S)...", "ｸﾞﾗﾌを印刷(&P)..."

@@ -51,7 +51,7 @@ QByteArray Picture(const Worksheet& sheet, const ScriptOptions& options, Picture
   return PictureBytes(canvas, format, GraphTitle(sheet.Result()));
 }
 
-// The report with the line ends of a terminal.
+// The report and the statistics with the line ends of a terminal.
 QByteArray Lines(const std::string& report) {
   return QByteArray::fromStdString(report).replace("\r\n", "\n");
 }
@@ -95,9 +95,12 @@ int RunScript(const CommandLine& line, std::FILE* out, std::FILE* err) {
       return Fail(err, About(GeneralErrorText(CurrentFailure()), options.picture));
     }
   }
-  if (options.report) {
-    const QByteArray report = Lines(sheet.Report());
-    std::fwrite(report.constData(), 1, std::size_t(report.size()), out);
+  std::string text;
+  if (options.report) text += sheet.Report();
+  if (options.stats) text += sheet.StatisticsReport();
+  if (!text.empty()) {
+    const QByteArray lines = Lines(text);
+    std::fwrite(lines.constData(), 1, std::size_t(lines.size()), out);
     if (std::fflush(out) != 0 || std::ferror(out)) {
       const int error = errno ? errno : EIO;
       return Fail(err, GeneralErrorText(QString::fromStdString(IoErrorText(error))));

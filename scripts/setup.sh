@@ -8,6 +8,7 @@ packages=(
   poppler-utils
   fonts-ipafont-gothic fonts-paratype
   libbenchmark-dev
+  libboost-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool xclip imagemagick desktop-file-utils
   lintian appstream shared-mime-info man-db weston qt6-wayland

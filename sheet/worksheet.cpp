@@ -167,6 +167,10 @@ std::string Worksheet::Report() const {
   return TextReport(kind_, result_ ? result_->texts : ResultTexts{}, Utf8Cells(Cells(1)));
 }
 
+std::string Worksheet::StatisticsReport() const {
+  return result_ ? StatisticsText(result_->statistics) : std::string();
+}
+
 std::optional<std::string> Worksheet::YCalculation(std::string_view xText) const {
   return orvelt::YCalculation(result_ ? result_->figures : FitFigures{}, kind_, xText);
 }

@@ -115,6 +115,9 @@ class Worksheet {
   // The text report of the last fit with the formula kind and the series-1 cells as they are
   // now (CR LF line ends, UTF-8).
   std::string Report() const;
+  // The statistics of the last fit as the statistics window copies them (CR LF line ends,
+  // UTF-8); empty without a fit.
+  std::string StatisticsReport() const;
   // y at the x typed in `xText` with the formula kind as it is now and the last fit's
   // coefficients (0 without one); nothing when the text is not a number.
   std::optional<std::string> YCalculation(std::string_view xText) const;

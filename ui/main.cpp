@@ -21,6 +21,7 @@
 #include "ui/datagrid.h"
 #include "ui/edits.h"
 #include "ui/picture.h"
+#include "ui/statistics.h"
 
 using namespace orvelt;
 
@@ -70,6 +71,7 @@ void TForm1::SetGraphWindow(TForm2* form2) {
   Form2 = form2;
   ConnectMenu(Form2->Views->SavePicture, &TForm1::SavePictureClick);
   ConnectMenu(Form2->Views->PrintPicture, &TForm1::PrintPictureClick);
+  ConnectMenu(Form2->Views->Statistics, &TForm1::StatisticsClick);
 }
 
 void TForm1::Open() {
@@ -109,6 +111,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
+  if (statistics_) statistics_->close();
   if (Form2) Form2->Dismiss();
 }
 
@@ -220,6 +223,11 @@ void TForm1::SavePictureClick() {
 
 void TForm1::PrintPictureClick() {
   PrintPicture(desktop_, PictureDialog1.folder, Form2->Canvas(), Form2->Views->Title());
+}
+
+void TForm1::StatisticsClick() {
+  if (!statistics_) statistics_ = std::make_unique<StatisticsWindow>(sheet_);
+  statistics_->Activate();
 }
 
 void TForm1::G1Click() {

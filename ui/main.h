@@ -22,6 +22,7 @@ class DataEdits;
 class DataGrid;
 class EtchedRule;
 class RadioGroup;
+class StatisticsWindow;
 
 // The application-wide settings the windows are laid out for: name, classic style, the
 // Japanese face, Qt's own texts in Japanese and UTF-8 characters for Xlib. Call once the
@@ -102,6 +103,7 @@ class TForm1 : public QMainWindow, public orvelt::WorksheetListener {
   void G1Click();
   void SavePictureClick();
   void PrintPictureClick();
+  void StatisticsClick();
   void StringGrid1KeyPress(QChar& key);
   void StringGrid2KeyPress(QChar& key);
 
@@ -111,6 +113,8 @@ class TForm1 : public QMainWindow, public orvelt::WorksheetListener {
   const orvelt::FitResult* Result() const { return sheet_.Result(); }
   // Undo and redo of the grids' data.
   orvelt::DataEdits& Edits() { return *edits_; }
+  // The statistics window, once the graph window's command has opened it.
+  orvelt::StatisticsWindow* Statistics() const { return statistics_.get(); }
 
   // The worksheet's news: the results box and the y calculation show its fit (bare, emptied and
   // disabled without one); the selectors show a choice a command set.
@@ -144,5 +148,6 @@ class TForm1 : public QMainWindow, public orvelt::WorksheetListener {
   orvelt::Worksheet& sheet_;
   orvelt::Desktop& desktop_;
   std::unique_ptr<orvelt::DataEdits> edits_;
+  std::unique_ptr<orvelt::StatisticsWindow> statistics_;  // made when first opened
   bool shown_ = false;
 };

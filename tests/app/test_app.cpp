@@ -368,7 +368,7 @@ class TestApp : public QObject {
         "--view needs origin or data");
     row("a value missing", "--report|a|--formula", "1 - 0 0 origin -", "--formula needs a value");
     row("an empty picture name", "--picture=|a", "0 - 0 0 origin -", "--picture needs a file name");
-    row("choices without a script", "--series2|a", "0 - 0 0 origin +", "--series2 needs --report or --picture");
+    row("choices without a script", "--series2|a", "0 - 0 0 origin +", "--series2 needs --report, --stats or --picture");
     row("a band without a picture", "--report|--band|1|a", "1 - 0 1 origin -",
         "--band and --view need --picture");
     row("no file", "--report", "1 - 0 0 origin -", "no FILE1 to read");
@@ -398,6 +398,30 @@ class TestApp : public QObject {
     QCOMPARE(asked.action, problem.isEmpty() ? CommandLine::Action::Help : CommandLine::Action::Refuse);
   }
 
+  // --stats makes a script as --report does, alone or beside it, with the same choices.
+  void statsLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("report");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("alone") << QStringList{"--stats", "--formula", "1", "a.ovt"} << false << "";
+    QTest::newRow("with the report") << QStringList{"--report", "--stats", "a.ovt"} << true << "";
+    QTest::newRow("no file") << QStringList{"--stats"} << false << "no FILE1 to read";
+    QTest::newRow("a band without a picture")
+        << QStringList{"--stats", "--band", "1", "a.ovt"} << false
+        << "--band and --view need --picture";
+  }
+  void statsLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, report);
+    QFETCH(QString, problem);
+    const CommandLine line = ParseCommandLine(arguments);
+    QVERIFY(line.script.stats);
+    QCOMPARE(line.script.report, report);
+    QCOMPARE(line.problem, problem);
+    QCOMPARE(line.action,
+             problem.isEmpty() ? CommandLine::Action::Script : CommandLine::Action::Refuse);
+  }
+
   // The terminal's texts: plain ASCII, the version that of the window's caption.
   void terminalTexts() {
     for (const QString& text : {UsageText(), VersionLines()}) {
@@ -405,8 +429,8 @@ class TestApp : public QObject {
       for (QChar c : text) QVERIFY2(c.unicode() < 128 && c.unicode() != 0, qPrintable(text));
     }
     QVERIFY(UsageText().startsWith(QStringLiteral("Usage: orvelt ")));
-    for (const char* option : {"--help", "--version", "--report", "--picture OUT", "--formula K",
-                               "--band N", "--view V", "--series2"})
+    for (const char* option : {"--help", "--version", "--report", "--stats", "--picture OUT",
+                               "--formula K", "--band N", "--view V", "--series2"})
       QVERIFY(UsageText().contains(QLatin1String(option)));
     const QString first = VersionLines().section('\n', 0, 0);
     QVERIFY(first.startsWith(QStringLiteral("orvelt ")));

@@ -170,6 +170,68 @@ class TestExact : public QObject {
     QCOMPARE_EXACT(Rounded(mpq_class(1), huge, fault), kInf);
     QCOMPARE(fault, QString::fromUtf8(kOverflow.text));
   }
+
+  // Decimals of 6 significant digits, ties to even, as "%.6g" writes them; q, or its root when
+  // `root`, times 2^e.
+  void decimal_data() {
+    QTest::addColumn<mpq_class>("q");
+    QTest::addColumn<bool>("root");
+    QTest::addColumn<int>("e");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* name, const char* q, bool root, int e, const char* text) {
+      QTest::newRow(name) << mpq_class(q) << root << e << QString::fromLatin1(text);
+    };
+    row("zero", "0", false, 0, "0");
+    row("1/3", "1/3", false, 0, "0.333333");
+    row("-2/3", "-2/3", false, 0, "-0.666667");
+    row("a tie to the even 6", "1234565/1000000", false, 0, "1.23456");
+    row("a tie to the even 8", "1234575/1000000", false, 0, "1.23458");
+    row("just above a tie", "12345650001/10000000000", false, 0, "1.23457");
+    row("a tie carried into the next decade", "9999995/10000000", false, 0, "1");
+    row("999999.5 carries to 1e+06", "1999999/2", false, 0, "1e+06");
+    row("999999.4 stays", "4999997/5", false, 0, "999999");
+    row("a tie of a whole number", "246913/2", false, 0, "123456");
+    row("six digits whole", "100000", false, 0, "100000");
+    row("seven digits", "1234567", false, 0, "1.23457e+06");
+    row("trailing zeros go", "3/2", false, 0, "1.5");
+    row("1e-4 stays fixed", "1/10000", false, 0, "0.0001");
+    row("1e-5 is exponential", "1/100000", false, 0, "1e-05");
+    row("six digits below 1e-3", "123456/1000000000", false, 0, "0.000123456");
+    row("2^-200", "1", false, -200, "6.22302e-61");
+    row("2^300 / 3", "1/3", false, 300, "6.79012e+89");
+    row("root of 4", "4", true, 0, "2");
+    row("root of 2", "2", true, 0, "1.41421");
+    row("a root exactly on a tie", "1524150739225/1000000000000", true, 0, "1.23456");
+    row("a root on the tie above an odd digit", "1524175430625/1000000000000", true, 0, "1.23458");
+    row("a root just below a tie", "1524150739224/1000000000000", true, 0, "1.23456");
+    row("a root just above a tie", "1524150739226/1000000000000", true, 0, "1.23457");
+    row("root of 10^12", "1000000000000", true, 0, "1e+06");
+    row("root of 2^-400", "1", true, -400, "6.22302e-61");
+    row("root of 2^-401", "1", true, -401, "4.40034e-61");
+  }
+  void decimal() {
+    QFETCH(mpq_class, q);
+    QFETCH(bool, root);
+    QFETCH(int, e);
+    QFETCH(QString, expected);
+    const std::string text = root ? SignificantTextOfRoot(q.get_num(), q.get_den(), e)
+                                  : SignificantText(q.get_num(), q.get_den(), e);
+    QCOMPARE(QString::fromStdString(text), expected);
+    if (root && sgn(q) > 0) {
+      QCOMPARE(QString::fromStdString(SignificantTextOfRoot(q.get_num(), q.get_den(), e, true)),
+               "-" + expected);
+    }
+  }
+
+  // Approximately: within a unit of the 64th bit, at any distance of the power of 2.
+  void approximately() {
+    const Ext third = Approximately(1, 3);
+    QVERIFY(std::fabs(third - 1.0L / 3) <= std::ldexp(1.0L, -65));
+    QCOMPARE_EXACT(Approximately(-3, 4, 10), -768.0L);
+    QCOMPARE_EXACT(Approximately(mpz_class(1) << 3000, 1, -3000), 1.0L);
+    QCOMPARE_EXACT(Approximately(0, 7, 100), 0.0L);
+    QVERIFY(std::isinf(Approximately(1, 1, 20000)));
+  }
 };
 
 QTEST_APPLESS_MAIN(TestExact)

@@ -48,6 +48,7 @@ SAFE_NAMES = ["m1.ovt", "m2", "m1", "missing/none.ovt", "", "two words.ovt"]
 MAIN_TITLE = "オルヴェルト Ver. 1.11"
 GRAPH_TITLE = "Orvelt Ver. 1.10"
 HELP_TITLE = "オルヴェルト ヘルプ"
+STATISTICS_TITLE = "回帰の統計"
 # Qt's file dialog is far wider than any of the program's message boxes.
 FILE_DIALOG_MIN_WIDTH = 500
 
@@ -329,16 +330,21 @@ class Monkey:
                 return
             rounds = self.dialog_rounds[dialog.id]
             self.dialog_rounds[dialog.id] += 1
-            if dialog.title == HELP_TITLE:
-                # The help window is no dialog; a user reads a little, follows links, closes it.
+            if rounds > 0:
+                # Keys that did not answer may have gone to another window: a user clicks the
+                # dialog first (Qt's print dialog does not always take the focus by itself).
+                self.display.set_input_focus(dialog.id, X.RevertToParent, X.CurrentTime)
+            if dialog.title in (HELP_TITLE, STATISTICS_TITLE):
+                # The help and statistics windows are no dialogs; a user reads a little, follows
+                # links or copies, closes it.
                 answer = self.rng.choice(["Tab", "Return", "Next", "Escape"])
                 if rounds > 3:
                     answer = "Escape"
-                self.log.append(f"help window: {answer}")
+                self.log.append(f"{dialog.title} window: {answer}")
                 # Not modal: the keys may have gone on to the main window; a user clicks it first.
                 self.display.set_input_focus(dialog.id, X.RevertToParent, X.CurrentTime)
                 self.key(answer)
-                self.stats["help window keys"] += 1
+                self.stats["help and statistics window keys"] += 1
             elif dialog.is_file_dialog:
                 if rounds > 2 or self.rng.random() < 0.3:
                     self.log.append(f"file dialog {dialog.title!r}: Escape")

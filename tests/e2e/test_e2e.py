@@ -791,7 +791,7 @@ class GraphFrames(ProgramTestCase):
         self.assertEqual(end_texts(rng), ["418.50", "367.03", "1999.10", "2021.90"])
 
         # The menu opens where the picture is clicked; its second item frames the data. Of its
-        # four items of one height, the two frames come first, a thin separator after them.
+        # five items of one height, the two frames come first, a thin separator after them.
         g = self.s.geometry(self.graph)
         at = (g.x + 16 + 200, g.y + 16 + 200)
         self.s.click_screen(*at, button=3)

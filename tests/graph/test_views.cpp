@@ -76,17 +76,20 @@ class TestViews : public QObject {
     TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
     const QList<QAction*> items = views.Menu->actions();
-    QCOMPARE(items.size(), 5);
+    QCOMPARE(items.size(), 6);
     QCOMPARE(items.mid(0, 2), QList<QAction*>({views.ThroughOrigin, views.FitData}));
     QVERIFY(items[2]->isSeparator());
-    QCOMPARE(items.mid(3), QList<QAction*>({views.SavePicture, views.PrintPicture}));
+    QCOMPARE(items.mid(3),
+             QList<QAction*>({views.Statistics, views.SavePicture, views.PrintPicture}));
     QCOMPARE(views.ThroughOrigin->text(), QStringLiteral("原点を含める"));
     QCOMPARE(views.FitData->text(), QStringLiteral("データに合わせる"));
     for (QAction* item : items.mid(0, 2)) {
       QVERIFY(item->isCheckable());
       QVERIFY(item->actionGroup() && item->actionGroup()->isExclusive());
     }
-    // The picture's commands open dialogs; their keys belong to the window.
+    // The statistics and the picture's commands open windows; their keys belong to the window.
+    QCOMPARE(views.Statistics->text(), QStringLiteral("回帰の統計(&T)..."));
+    QCOMPARE(views.Statistics->shortcut(), QKeySequence(QStringLiteral("T")));
     QCOMPARE(views.SavePicture->text(), QStringLiteral("ｸﾞﾗﾌを保存(&S)..."));
     QCOMPARE(views.PrintPicture->text(), QStringLiteral("ｸﾞﾗﾌを印刷(&P)..."));
     QCOMPARE(views.SavePicture->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));

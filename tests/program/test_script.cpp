@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <string>
 
 #include "tests/files/file_support.h"
 #include "tests/ui/program.h"
@@ -31,6 +32,36 @@ const struct {
 const char* const kReportA =
     "y = ax + b\n  a =   2.00000\n  b =   1.00000\n  data : 3 組\n  標準偏差 =   0.00000\n"
     "No.\tx\ty\n1\t1\t3\t\n2\t2\t9\tOmit\n3\t2\t5\t\n4\t4\t9\t\n";
+
+// The statistics of a.ovt with "y = ax + b", from tests/core/stats_oracle.py: the line fits the
+// three used pairs exactly.
+const char* const kStatsA =
+    "式\ty = ax + b\n"
+    "データ数 n\t3\n"
+    "係数の数 p\t2\n"
+    "自由度 n-p\t1\n"
+    "残差平方和\t0\n"
+    "回帰の標準誤差 s\t0\n"
+    "標準偏差 (n-1)\t0\n"
+    "決定係数 R^2\t1\n"
+    "自由度調整済み R^2\t1\n"
+    "R^2 の基準\t平均\n"
+    "\n"
+    "係数\t値\t標準誤差\tt 値\tp 値\t95% 下限\t95% 上限\n"
+    "a\t2\t0\t-\t-\t2\t2\n"
+    "b\t1\t0\t-\t-\t1\t1\n"
+    "\n"
+    "No.\tx\ty\t予測値\t残差\t標準化残差\tてこ比\t\n"
+    "1\t1\t3\t3\t0\t-\t0.714286\t\n"
+    "2\t2\t9\t5\t4\t\t\tOmit\n"
+    "3\t2\t5\t5\t0\t-\t0.357143\t\n"
+    "4\t4\t9\t9\t0\t-\t0.928571\t\n"
+    "\n"
+    "式\t係数の数 p\t自由度\t残差平方和\t回帰の標準誤差 s\t決定係数 R^2\t自由度調整済み R^2\tR^2 の基準\n"
+    "y = ax + b\t2\t1\t0\t0\t1\t1\t平均\n"
+    "y = ax\t1\t2\t0.666667\t0.57735\t0.994203\t0.991304\t原点\n"
+    "y = ax^2 + bx + c\t3\t0\t0\t-\t1\t-\t平均\n"
+    "y = ax^2 + bx\t2\t1\t0.0891089\t0.298511\t0.999225\t0.997675\t原点\n";
 
 // A script's environment: no display and nothing of the toolkit's; the sanitizers' settings
 // pass, since they belong to the build, not to the program.
@@ -96,6 +127,11 @@ class TestScript : public QObject {
         "--report|--formula=y = ax^2 + bx|-", "1,3\n2,\"7\"\n", 0,
         "y = ax^2 + bx\n  a =   0.50000\n  b =   2.50000\n  data : 2 組\n  標準偏差 =\n"
         "No.\tx\ty\n1\t1\t3\t\n2\t2\t7\t\n", "");
+    row("the statistics", "--stats|a.ovt", {}, 0, kStatsA, "");
+    row("the report and the statistics", "--stats|--report|a.ovt", {}, 0,
+        (std::string(kReportA) + kStatsA).c_str(), "");
+    row("the statistics refused as the report", "--stats|bad.tsv", {}, 1, "",
+        "正しい数字ではありません\n\n  Data No. 2 の x\n");
     row("series 2 opened, not read", "--report|a.ovt|bad.tsv", {}, 0, kReportA, "");
     row("series 2 read and checked", "--report|--series2|a.ovt|bad.tsv", {}, 1, "",
         "正しい数字ではありません\n\n系列２ Data No. 2 の x\n");

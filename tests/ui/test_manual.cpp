@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -31,6 +32,7 @@
 #include "tests/ui/program.h"
 #include "ui/controls.h"
 #include "ui/edits.h"
+#include "ui/statistics.h"
 
 namespace {
 
@@ -130,6 +132,25 @@ QStringList StandingCaptions(Program& p) {
     for (int i = 0; i < filter.size(); i += 2) texts << filter[i];
   }
   for (const QString& b : {kYesCaption, kNoCaption, kOkCaption}) texts << WithoutAccessKey(b);
+  return texts;
+}
+
+// The statistics window's captions after a fit: its title, the parts' titles, the tables'
+// headers, the summary's captions and the button; and what it says without a fit.
+QStringList StatisticsCaptions() {
+  Program p;
+  QStringList texts;
+  p.form2.Views->Statistics->trigger();
+  texts << p.form1.Statistics()->NoResult->text();
+  p.Fill({{1, "1", "2"}, {2, "2", "4"}, {3, "3", "7"}});
+  p.form1.Button1->click();
+  QCoreApplication::processEvents();
+  StatisticsWindow* w = p.form1.Statistics();
+  texts << w->windowTitle() << WithoutAccessKey(w->CopyButton->text());
+  for (QLabel* l : w->findChildren<QLabel*>()) texts << l->text();
+  for (QTableWidget* table : w->findChildren<QTableWidget*>())
+    for (int c = 0; c < table->columnCount(); ++c) texts << table->horizontalHeaderItem(c)->text();
+  for (int r = 0; r < w->Summary->rowCount(); ++r) texts << w->Summary->item(r, 0)->text();
   return texts;
 }
 
@@ -292,7 +313,7 @@ class TestManual : public QObject {
     QVERIFY2(!html_.isEmpty(), ORVELT_MANUAL);
     shown_ = Use();
     Program p;
-    captions_ = StandingCaptions(p) + shown_.boxCaptions + shown_.labels;
+    captions_ = StandingCaptions(p) + shown_.boxCaptions + shown_.labels + StatisticsCaptions();
     for (QString& c : captions_) c = Collapsed(c);
   }
 
@@ -358,7 +379,7 @@ class TestManual : public QObject {
     // And the graph window's context menu, whose title is empty.
     AddMenu(p.form2.Views->Menu, items);
     items.removeAll(QString());
-    QCOMPARE(items.size(), 28);
+    QCOMPARE(items.size(), 29);
     QSet<QString> quoted;
     for (const Quote& q : Quotes(html_, "span", "ui", true)) quoted << Unescape(q.source).simplified();
     QStringList missing;
