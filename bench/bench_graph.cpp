@@ -22,7 +22,7 @@ void BM_DrawGraph(benchmark::State& state) {
   orvelt::BlankGraphPicture(canvas);
   const auto view = state.range(0) ? orvelt::GraphView::FitData : orvelt::GraphView::ThroughOrigin;
   for (auto _ : state) {
-    orvelt::DrawGraph(canvas, *result, 2, view);
+    orvelt::DrawGraph(canvas, *result, 2, {view});
     canvas.SetBrushColor(Qt::white);
     benchmark::DoNotOptimize(image.constBits());
   }

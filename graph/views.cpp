@@ -59,7 +59,7 @@ void GraphViews::SetView(GraphView view) {
 }
 
 void GraphViews::ResultChanged() {
-  DrawGraphPicture(canvas_, sheet_.Result(), sheet_.ResultBand(), View());
+  DrawGraphPicture(canvas_, sheet_.Result(), sheet_.ResultBand(), {View()});
 }
 
 QString GraphViews::Title() const {

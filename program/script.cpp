@@ -47,7 +47,7 @@ QByteArray Picture(const Worksheet& sheet, const ScriptOptions& options, Picture
   QImage image(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
   Canvas canvas(image);
   DrawGraphPicture(canvas, sheet.Result(), sheet.ResultBand(),
-                   options.fitData ? GraphView::FitData : GraphView::ThroughOrigin);
+                   {options.fitData ? GraphView::FitData : GraphView::ThroughOrigin});
   return PictureBytes(canvas, format, GraphTitle(sheet.Result()));
 }
 

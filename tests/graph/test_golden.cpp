@@ -4,11 +4,15 @@
 #include <QTest>
 
 #include "tests/graph/picture_support.h"
+#include "tests/graph/scenes.h"
 
 using orvelt::FitModel;
+using orvelt::GraphChoices;
+using orvelt::GraphView;
 using namespace test;
 
 Q_DECLARE_METATYPE(test::Scene)
+Q_DECLARE_METATYPE(orvelt::GraphChoices)
 
 class TestGolden : public QObject {
   Q_OBJECT
@@ -16,41 +20,32 @@ class TestGolden : public QObject {
  private slots:
   void picture_data() {
     QTest::addColumn<Scene>("scene");
-    QTest::newRow("linear_omit_series2_band1")
-        << Compute(FitModel::Linear,
-                   {{"1", "2.1"},
-                    {"2", "3.9"},
-                    {"3", "6.2"},
-                    {"4", "7.8"},
-                    {"5", "10.3"},
-                    {"6", "11.7"},
-                    {"7", "14.2"},
-                    {"8", "12", "Omit"},
-                    {"9", "18.1"},
-                    {"10", "19.8"}},
-                   {{"1.5", "4"}, {"3.5", "6.5"}, {"5.5", "12"}, {"7.5", "14"}, {"9.5", ""}}, 1);
-    QTest::newRow("quadratic_band2") << Compute(FitModel::Quadratic,
-                                                {{"-3", "9.5"},
-                                                 {"-2", "3.6"},
-                                                 {"-1", "1.2"},
-                                                 {"0", "-0.4"},
-                                                 {"1", "1.3"},
-                                                 {"2", "4.4"},
-                                                 {"3", "8.6"},
-                                                 {"4", "16.5"}},
-                                                {}, 2);
-    QTest::newRow("proportional_negative")
-        << Compute(FitModel::Proportional,
-                   {{"-10", "-25"}, {"-8", "-19"}, {"-5", "-13"}, {"-3", "-7"}, {"-1", "-2.8"}});
-    QTest::newRow("quadratic_no_constant_band3_series2") << Compute(
-        FitModel::QuadraticNoConstant,
-        {{"0.5", "-1"}, {"1", "-1.6"}, {"2", "-1.9"}, {"3", "-1.1"}, {"4", "0.9"}, {"5", "4.2"}},
-        {{"2.5", "-1"}, {"4.5", "2"}}, 3);
+    QTest::addColumn<GraphChoices>("choices");
+    // As the graph window draws them when the program starts.
+    const GraphChoices plain;
+    QTest::newRow("linear_omit_series2_band1") << LinearScene() << plain;
+    QTest::newRow("quadratic_band2") << QuadraticScene() << plain;
+    QTest::newRow("proportional_negative") << ProportionalScene() << plain;
+    QTest::newRow("quadratic_no_constant_band3_series2") << NoConstantScene() << plain;
+    // Each 95 % band alone, for every kind.
+    const auto kinds = KindScenes();
+    for (const auto& [kind, scene] : kinds) {
+      QTest::addRow("%s_confidence", kind) << scene << GraphChoices{GraphView::ThroughOrigin, true};
+      QTest::addRow("%s_prediction", kind)
+          << scene << GraphChoices{GraphView::ThroughOrigin, false, true};
+    }
+    QTest::newRow("quadratic_both_bands_on_data")
+        << QuadraticScene() << GraphChoices{GraphView::FitData, true, true};
+    // The residual view of every kind, with the bands on: it has none.
+    for (const auto& [kind, scene] : kinds)
+      QTest::addRow("%s_residuals", kind) << scene << GraphChoices{GraphView::Residuals, true, true};
+    QTest::newRow("kelvin_omitted_residuals") << OmittedRowsScene() << GraphChoices{GraphView::Residuals};
   }
   void picture() {
     QFETCH(Scene, scene);
+    QFETCH(GraphChoices, choices);
     QVERIFY(!scene.refused);
-    const QImage image = Draw(scene);
+    const QImage image = Draw(scene, choices);
     const QString name = QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".png");
     const QString path = QStringLiteral(ORVELT_GOLDEN_DIR "/") + name;
     if (qEnvironmentVariableIntValue("ORVELT_UPDATE_GOLDEN") == 1) {
