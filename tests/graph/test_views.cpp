@@ -1,6 +1,6 @@
-// The graph window's two views of the worksheet's last fit: its context menu and the F key switch
-// them, the last graph is drawn again at once in the new view, and the way back gives the picture
-// through the origin bit for bit.
+// The graph window's views of the worksheet's last fit: its context menu and the F and R keys
+// switch them and the 95 % bands, the last graph is drawn again at once as chosen, and the way back
+// gives the picture through the origin bit for bit.
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -15,6 +15,7 @@
 #include "tests/graph/picture_support.h"
 
 using orvelt::FitModel;
+using orvelt::GraphChoices;
 using orvelt::GraphView;
 using namespace test;
 
@@ -28,8 +29,12 @@ struct Case {
 };
 
 // The graph drawn on a picture of its own, as the compute command leaves it.
+QImage Expected(const Case& c, const GraphChoices& choices) {
+  return Draw(Compute(c.kind, c.input, c.band), choices);
+}
+
 QImage Expected(const Case& c, GraphView view) {
-  return Draw(Compute(c.kind, c.input, c.band), view);
+  return Expected(c, GraphChoices{view});
 }
 
 QImage BlankPicture() {
@@ -66,6 +71,7 @@ void Show(orvelt::Worksheet& sheet, const Case& c) {
 }  // namespace
 
 Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(GraphChoices)
 
 class TestViews : public QObject {
   Q_OBJECT
@@ -76,17 +82,29 @@ class TestViews : public QObject {
     TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
     const QList<QAction*> items = views.Menu->actions();
-    QCOMPARE(items.size(), 6);
-    QCOMPARE(items.mid(0, 2), QList<QAction*>({views.ThroughOrigin, views.FitData}));
-    QVERIFY(items[2]->isSeparator());
-    QCOMPARE(items.mid(3),
+    QCOMPARE(items.size(), 10);
+    QCOMPARE(items.mid(0, 3), QList<QAction*>({views.ThroughOrigin, views.FitData, views.Residuals}));
+    QVERIFY(items[3]->isSeparator());
+    QCOMPARE(items.mid(4, 2), QList<QAction*>({views.Confidence, views.Prediction}));
+    QVERIFY(items[6]->isSeparator());
+    QCOMPARE(items.mid(7),
              QList<QAction*>({views.Statistics, views.SavePicture, views.PrintPicture}));
     QCOMPARE(views.ThroughOrigin->text(), QStringLiteral("原点を含める"));
     QCOMPARE(views.FitData->text(), QStringLiteral("データに合わせる"));
-    for (QAction* item : items.mid(0, 2)) {
+    QCOMPARE(views.Residuals->text(), QStringLiteral("残差(&R)"));
+    for (QAction* item : items.mid(0, 3)) {
       QVERIFY(item->isCheckable());
+      QCOMPARE(item->actionGroup(), views.ThroughOrigin->actionGroup());
       QVERIFY(item->actionGroup() && item->actionGroup()->isExclusive());
     }
+    // The bands: each on or off by itself, off when the program starts.
+    QCOMPARE(views.Confidence->text(), QStringLiteral("95% 信頼帯(&M)"));
+    QCOMPARE(views.Prediction->text(), QStringLiteral("95% 予測帯(&N)"));
+    for (QAction* item : items.mid(4, 2)) {
+      QVERIFY(item->isCheckable() && !item->isChecked() && item->isEnabled());
+      QVERIFY(!item->actionGroup());
+    }
+    QCOMPARE(views.Choices(), GraphChoices{});
     // The statistics and the picture's commands open windows; their keys belong to the window.
     QCOMPARE(views.Statistics->text(), QStringLiteral("回帰の統計(&T)..."));
     QCOMPARE(views.Statistics->shortcut(), QKeySequence(QStringLiteral("T")));
@@ -94,12 +112,12 @@ class TestViews : public QObject {
     QCOMPARE(views.PrintPicture->text(), QStringLiteral("ｸﾞﾗﾌを印刷(&P)..."));
     QCOMPARE(views.SavePicture->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
     QCOMPARE(views.PrintPicture->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
-    for (QAction* item : items.mid(3)) {
+    for (QAction* item : items.mid(7)) {
       QVERIFY(!item->isCheckable());
       QVERIFY(form.actions().contains(item));
     }
     QVERIFY(views.ThroughOrigin->isChecked());
-    QVERIFY(!views.FitData->isChecked());
+    QVERIFY(!views.FitData->isChecked() && !views.Residuals->isChecked());
     QCOMPARE(views.View(), GraphView::ThroughOrigin);
   }
 
@@ -221,6 +239,108 @@ class TestViews : public QObject {
     QTest::keyClick(&form, Qt::Key_F, Qt::ShiftModifier);
     QCOMPARE(views.View(), GraphView::FitData);
     QVERIFY(form.Picture() == Expected(Parabola(), GraphView::FitData));
+    // R likewise.
+    const QImage data = form.Picture();
+    QTest::keyClick(&form, Qt::Key_R, Qt::ControlModifier);
+    QKeyEvent heldR(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"), true);
+    QApplication::sendEvent(&form, &heldR);
+    QCOMPARE(views.View(), GraphView::FitData);
+    QVERIFY(form.Picture() == data);
+  }
+
+  // R and the menu item show the residuals and take the bands' items away; R again, or the
+  // frame's item, goes back to the frame shown before, bit for bit.
+  void residuals_data() {
+    QTest::addColumn<GraphView>("before");
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("from the origin, key") << GraphView::ThroughOrigin << true;
+    QTest::newRow("from the data, key") << GraphView::FitData << true;
+    QTest::newRow("from the data, menu") << GraphView::FitData << false;
+  }
+  void residuals() {
+    QFETCH(GraphView, before);
+    QFETCH(bool, byKey);
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
+    orvelt::GraphViews& views = *form.Views;
+    Show(sheet, LineWithSeries2());
+    views.SetView(before);
+    const QImage frame = Expected(LineWithSeries2(), before),
+                 residuals = Expected(LineWithSeries2(), GraphView::Residuals);
+    QVERIFY(form.Picture() == frame && frame != residuals);
+    if (byKey) QTest::keyClick(&form, Qt::Key_R);
+    else views.Residuals->trigger();
+    QCOMPARE(views.View(), GraphView::Residuals);
+    QVERIFY(views.Residuals->isChecked() && !views.ThroughOrigin->isChecked() &&
+            !views.FitData->isChecked());
+    QVERIFY(!views.Confidence->isEnabled() && !views.Prediction->isEnabled());
+    QVERIFY(form.Picture() == residuals);
+    if (byKey) QTest::keyClick(&form, Qt::Key_R);
+    else (before == GraphView::FitData ? views.FitData : views.ThroughOrigin)->trigger();
+    QCOMPARE(views.View(), before);
+    QVERIFY(views.Confidence->isEnabled() && views.Prediction->isEnabled());
+    QVERIFY(form.Picture() == frame);
+    // F leaves the residuals for the frame on the data.
+    QTest::keyClick(&form, Qt::Key_R);
+    QTest::keyClick(&form, Qt::Key_F);
+    QCOMPARE(views.View(), GraphView::FitData);
+  }
+
+  // Each band by its menu item, drawn at once; both together; off again gives the picture
+  // without them bit for bit.
+  void bands_data() {
+    QTest::addColumn<GraphChoices>("choices");
+    QTest::newRow("confidence") << GraphChoices{GraphView::ThroughOrigin, true, false};
+    QTest::newRow("prediction") << GraphChoices{GraphView::ThroughOrigin, false, true};
+    QTest::newRow("both, on the data") << GraphChoices{GraphView::FitData, true, true};
+  }
+  void bands() {
+    QFETCH(GraphChoices, choices);
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
+    orvelt::GraphViews& views = *form.Views;
+    Show(sheet, Parabola());
+    views.SetView(choices.view);
+    const QImage plain = form.Picture();
+    if (choices.confidence) views.Confidence->trigger();
+    if (choices.prediction) views.Prediction->trigger();
+    QCOMPARE(views.Choices(), choices);
+    QCOMPARE(views.Confidence->isChecked(), choices.confidence);
+    QCOMPARE(views.Prediction->isChecked(), choices.prediction);
+    QVERIFY(form.Picture() == Expected(Parabola(), choices));
+    QVERIFY(form.Picture() != plain);
+    if (choices.confidence) views.Confidence->trigger();
+    if (choices.prediction) views.Prediction->trigger();
+    QCOMPARE(views.Choices(), GraphChoices{choices.view});
+    QVERIFY(form.Picture() == plain);
+  }
+
+  // The choices hold for later computes, the copy shows them; in the residual view a band's
+  // change is kept for the graph and draws nothing.
+  void choicesHold() {
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
+    orvelt::GraphViews& views = *form.Views;
+    views.SetPrediction(true);
+    QTest::keyClick(&form, Qt::Key_R);
+    Show(sheet, LineWithSeries2());
+    QVERIFY(form.Picture() == Expected(LineWithSeries2(), GraphView::Residuals));
+    orvelt::Canvas& canvas = form.Canvas();
+    canvas.SetBrushColor(Qt::green);
+    canvas.FillRect(100, 100, 101, 101);
+    const QImage marked = form.Picture();
+    views.SetConfidence(true);
+    QVERIFY(form.Picture() == marked);
+    QTest::keyClick(&form, Qt::Key_R);
+    const GraphChoices both{GraphView::ThroughOrigin, true, true};
+    QCOMPARE(views.Choices(), both);
+    QVERIFY(views.Confidence->isChecked() && views.Prediction->isChecked());
+    QVERIFY(form.Picture() == Expected(LineWithSeries2(), both));
+    Show(sheet, Parabola());
+    QVERIFY(form.Picture() == Expected(Parabola(), both));
+    form.CopyPicture();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+             Expected(Parabola(), both));
   }
 };
 
