@@ -188,14 +188,19 @@ void Canvas::Draw(Drawing drawing) {
   if (opaque(drawing)) {
     // Drawings that this one and the opaque ones after them paint over wholly are of no more
     // use; so the record stays as short as what can be seen.
+    // While the cover is one rectangle, as it mostly is, no region need be made per drawing.
     QRegion cover(drawing.bounds);
+    QRect coverRect = drawing.bounds;
+    bool single = true;
     std::vector<bool> hidden(drawings_.size());
     for (std::size_t i = drawings_.size(); i-- > 0;) {
       const Drawing& d = drawings_[i];
-      if (QRegion(d.bounds).subtracted(cover).isEmpty()) {
+      if (single ? coverRect.contains(d.bounds) : QRegion(d.bounds).subtracted(cover).isEmpty()) {
         hidden[i] = true;
       } else if (opaque(d)) {
         cover += d.bounds;
+        single = cover.rectCount() == 1;
+        coverRect = cover.boundingRect();
       }
     }
     std::size_t kept = 0;

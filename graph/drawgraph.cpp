@@ -19,10 +19,11 @@ const QColor kBlack(0, 0, 0), kWhite(255, 255, 255), kGrey(128, 128, 128), kRed(
     kGreen(0, 128, 0), kBlue(0, 0, 255), kOrange(255, 128, 0), kPurple(192, 0, 192);
 
 // Rounded once, ties to even (the default rounding mode), and held well inside the int range so
-// that a stray value cannot wrap around.
+// that a stray value cannot wrap around. rintl, not nearbyintl: no flag is read, and keeping the
+// inexact flag untouched cost a graph of bands a fifth of its time.
 int Pixel(Ext v) {
   constexpr Ext kLimit = 1 << 30;
-  v = std::nearbyintl(v);
+  v = std::rintl(v);
   if (!(v > -kLimit)) return -static_cast<int>(kLimit);
   if (v > kLimit) return static_cast<int>(kLimit);
   return static_cast<int>(v);
@@ -129,8 +130,12 @@ void DrawCurvePass(Canvas& canvas, const PlotRange& range, const Curve& q, const
   for (int i = 0; i <= range.W; ++i) {
     const float x = UncheckedFloat(range.L + static_cast<Ext>(i) * range.sx);
     const float y = UncheckedFloat(q.At(x) + offset(x));
+    if (!(y >= range.B && y <= range.T)) {  // a NaN too
+      penUp = true;
+      continue;
+    }
     const int row = range.Row(y);
-    if (!(y >= range.B && y <= range.T) || row > lastRow) {  // a NaN too
+    if (row > lastRow) {
       penUp = true;
       continue;
     }
