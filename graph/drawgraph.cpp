@@ -116,8 +116,8 @@ void DrawPoints(Canvas& canvas, const PlotRange& range, const FitResult& result)
   for (const PlotPoint& point : result.series2) DrawMarker(canvas, range, point.x, point.y);
 }
 
-// Where a pass may go: B maps to row W, below the square, where the graph's own curve and bands
-// may reach; what the graph did not always draw stays inside it.
+// Where a pass may go. A value within half a pixel of B maps to row W, below the square: the
+// curve and the deviation bands of the graph have always drawn there; what is new stays inside.
 enum class Reach { ToRowW, InsideSquare };
 
 // One sample per column, 0 to W, the offset at x added last. A run of line ends at the last sample

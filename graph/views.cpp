@@ -81,16 +81,17 @@ void GraphViews::SetView(GraphView view) {
 }
 
 void GraphViews::SetConfidence(bool on) {
-  Confidence->setChecked(on);
-  GraphChoices choices = choices_;
-  choices.confidence = on;
-  Draw(choices);
+  SetBand(Confidence, &GraphChoices::confidence, on);
 }
 
 void GraphViews::SetPrediction(bool on) {
-  Prediction->setChecked(on);
+  SetBand(Prediction, &GraphChoices::prediction, on);
+}
+
+void GraphViews::SetBand(QAction* item, bool GraphChoices::*band, bool on) {
+  item->setChecked(on);
   GraphChoices choices = choices_;
-  choices.prediction = on;
+  choices.*band = on;
   Draw(choices);
 }
 

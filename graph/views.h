@@ -55,6 +55,7 @@ class GraphViews : public QObject, public WorksheetListener {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void SetBand(QAction* item, bool GraphChoices::*band, bool on);
   void Draw(GraphChoices choices);
 
   Canvas& canvas_;
