@@ -71,7 +71,6 @@ void Show(orvelt::Worksheet& sheet, const Case& c) {
 }  // namespace
 
 Q_DECLARE_METATYPE(Case)
-Q_DECLARE_METATYPE(GraphChoices)
 
 class TestViews : public QObject {
   Q_OBJECT
@@ -83,7 +82,8 @@ class TestViews : public QObject {
     orvelt::GraphViews& views = *form.Views;
     const QList<QAction*> items = views.Menu->actions();
     QCOMPARE(items.size(), 10);
-    QCOMPARE(items.mid(0, 3), QList<QAction*>({views.ThroughOrigin, views.FitData, views.Residuals}));
+    QCOMPARE(items.mid(0, 3),
+             QList<QAction*>({views.ThroughOrigin, views.FitData, views.Residuals}));
     QVERIFY(items[3]->isSeparator());
     QCOMPARE(items.mid(4, 2), QList<QAction*>({views.Confidence, views.Prediction}));
     QVERIFY(items[6]->isSeparator());
@@ -248,99 +248,57 @@ class TestViews : public QObject {
     QVERIFY(form.Picture() == data);
   }
 
-  // R and the menu item show the residuals and take the bands' items away; R again, or the
-  // frame's item, goes back to the frame shown before, bit for bit.
-  void residuals_data() {
-    QTest::addColumn<GraphView>("before");
-    QTest::addColumn<bool>("byKey");
-    QTest::newRow("from the origin, key") << GraphView::ThroughOrigin << true;
-    QTest::newRow("from the data, key") << GraphView::FitData << true;
-    QTest::newRow("from the data, menu") << GraphView::FitData << false;
-  }
+  // R from either frame shows the residuals and takes the bands' items away; R again goes back to
+  // that frame, bit for bit; the menu items do the same.
   void residuals() {
-    QFETCH(GraphView, before);
-    QFETCH(bool, byKey);
     orvelt::Worksheet sheet;
     TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
     Show(sheet, LineWithSeries2());
-    views.SetView(before);
-    const QImage frame = Expected(LineWithSeries2(), before),
-                 residuals = Expected(LineWithSeries2(), GraphView::Residuals);
-    QVERIFY(form.Picture() == frame && frame != residuals);
-    if (byKey) QTest::keyClick(&form, Qt::Key_R);
-    else views.Residuals->trigger();
-    QCOMPARE(views.View(), GraphView::Residuals);
-    QVERIFY(views.Residuals->isChecked() && !views.ThroughOrigin->isChecked() &&
-            !views.FitData->isChecked());
-    QVERIFY(!views.Confidence->isEnabled() && !views.Prediction->isEnabled());
+    const QImage residuals = Expected(LineWithSeries2(), GraphView::Residuals);
+    for (GraphView before : {GraphView::FitData, GraphView::ThroughOrigin}) {
+      views.SetView(before);
+      const QImage frame = form.Picture();
+      QTest::keyClick(&form, Qt::Key_R);
+      QVERIFY(views.Residuals->isChecked() && form.Picture() == residuals);
+      QVERIFY(!views.Confidence->isEnabled() && !views.Prediction->isEnabled());
+      QTest::keyClick(&form, Qt::Key_R);
+      QCOMPARE(views.View(), before);
+      QVERIFY(views.Confidence->isEnabled() && form.Picture() == frame);
+    }
+    views.Residuals->trigger();
     QVERIFY(form.Picture() == residuals);
-    if (byKey) QTest::keyClick(&form, Qt::Key_R);
-    else (before == GraphView::FitData ? views.FitData : views.ThroughOrigin)->trigger();
-    QCOMPARE(views.View(), before);
-    QVERIFY(views.Confidence->isEnabled() && views.Prediction->isEnabled());
-    QVERIFY(form.Picture() == frame);
-    // F leaves the residuals for the frame on the data.
-    QTest::keyClick(&form, Qt::Key_R);
-    QTest::keyClick(&form, Qt::Key_F);
+    QTest::keyClick(&form, Qt::Key_F);  // F leaves them for the frame on the data
     QCOMPARE(views.View(), GraphView::FitData);
   }
 
-  // Each band by its menu item, drawn at once; both together; off again gives the picture
-  // without them bit for bit.
-  void bands_data() {
-    QTest::addColumn<GraphChoices>("choices");
-    QTest::newRow("confidence") << GraphChoices{GraphView::ThroughOrigin, true, false};
-    QTest::newRow("prediction") << GraphChoices{GraphView::ThroughOrigin, false, true};
-    QTest::newRow("both, on the data") << GraphChoices{GraphView::FitData, true, true};
-  }
+  // Each band by its item, drawn at once, and off again bit for bit; both hold for later computes,
+  // over a time in the residual view, where a change waits for the graph; the copy shows them.
   void bands() {
-    QFETCH(GraphChoices, choices);
     orvelt::Worksheet sheet;
     TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
     Show(sheet, Parabola());
-    views.SetView(choices.view);
     const QImage plain = form.Picture();
-    if (choices.confidence) views.Confidence->trigger();
-    if (choices.prediction) views.Prediction->trigger();
-    QCOMPARE(views.Choices(), choices);
-    QCOMPARE(views.Confidence->isChecked(), choices.confidence);
-    QCOMPARE(views.Prediction->isChecked(), choices.prediction);
-    QVERIFY(form.Picture() == Expected(Parabola(), choices));
-    QVERIFY(form.Picture() != plain);
-    if (choices.confidence) views.Confidence->trigger();
-    if (choices.prediction) views.Prediction->trigger();
-    QCOMPARE(views.Choices(), GraphChoices{choices.view});
+    views.Confidence->trigger();
+    QVERIFY(form.Picture() == Expected(Parabola(), GraphChoices{GraphView::ThroughOrigin, true}));
+    views.Confidence->trigger();
     QVERIFY(form.Picture() == plain);
-  }
-
-  // The choices hold for later computes, the copy shows them; in the residual view a band's
-  // change is kept for the graph and draws nothing.
-  void choicesHold() {
-    orvelt::Worksheet sheet;
-    TForm2 form(sheet);
-    orvelt::GraphViews& views = *form.Views;
-    views.SetPrediction(true);
+    views.Prediction->trigger();
+    QVERIFY(form.Picture() ==
+            Expected(Parabola(), GraphChoices{GraphView::ThroughOrigin, false, true}));
     QTest::keyClick(&form, Qt::Key_R);
-    Show(sheet, LineWithSeries2());
-    QVERIFY(form.Picture() == Expected(LineWithSeries2(), GraphView::Residuals));
-    orvelt::Canvas& canvas = form.Canvas();
-    canvas.SetBrushColor(Qt::green);
-    canvas.FillRect(100, 100, 101, 101);
-    const QImage marked = form.Picture();
+    const QImage residuals = form.Picture();
     views.SetConfidence(true);
-    QVERIFY(form.Picture() == marked);
+    QVERIFY(form.Picture() == residuals && views.Confidence->isChecked());
     QTest::keyClick(&form, Qt::Key_R);
     const GraphChoices both{GraphView::ThroughOrigin, true, true};
     QCOMPARE(views.Choices(), both);
-    QVERIFY(views.Confidence->isChecked() && views.Prediction->isChecked());
+    Show(sheet, LineWithSeries2());
     QVERIFY(form.Picture() == Expected(LineWithSeries2(), both));
-    Show(sheet, Parabola());
-    QVERIFY(form.Picture() == Expected(Parabola(), both));
     form.CopyPicture();
     QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-             Expected(Parabola(), both));
+             Expected(LineWithSeries2(), both));
   }
 };
 
