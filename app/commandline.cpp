@@ -56,6 +56,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     } else if (argument == QLatin1String("--series2")) {
       line.script.series2 = true;
       choices << argument;
+    } else if (argument == QLatin1String("--confidence") ||
+               argument == QLatin1String("--prediction")) {
+      (argument == QLatin1String("--confidence") ? line.script.confidence
+                                                 : line.script.prediction) = true;
+      choices << argument;
     } else if (!takesValue) {
       refuse(argument, QStringLiteral("unknown option ") + argument);
     } else if (equals < 0 && i + 1 == arguments.size()) {
@@ -78,9 +83,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         if (index) line.script.band = *index;
         else refuse(value, QStringLiteral("--band needs 0, 1, 2 or 3"));
       } else {
-        index = Index(value, 0, {QStringLiteral("origin"), QStringLiteral("data")});
-        if (index) line.script.fitData = *index == 1;
-        else refuse(value, QStringLiteral("--view needs origin or data"));
+        index = Index(value, 0,
+                      {QStringLiteral("origin"), QStringLiteral("data"), QStringLiteral("residuals")});
+        if (index) line.script.view = *index;
+        else refuse(value, QStringLiteral("--view needs origin, data or residuals"));
       }
     }
   }
@@ -92,6 +98,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (script && line.script.picture.isEmpty() &&
              (choices.contains(QLatin1String("--band")) || choices.contains(QLatin1String("--view")))) {
     refuse(QString(), QStringLiteral("--band and --view need --picture"));
+  } else if (script && line.script.picture.isEmpty() &&
+             (line.script.confidence || line.script.prediction)) {
+    refuse(QString(), QStringLiteral("--confidence and --prediction need --picture"));
   } else if (script && line.files.isEmpty()) {
     refuse(QString(), QStringLiteral("no FILE1 to read"));
   } else if (script && line.files.size() > 2) {
@@ -117,8 +126,8 @@ QString UsageText() {
       "Usage: orvelt [FILE1.ovt [FILE2.ovt]]\n"
       "       orvelt --report [--formula K] [--series2] FILE1 [FILE2]\n"
       "       orvelt --stats [--formula K] [--series2] FILE1 [FILE2]\n"
-      "       orvelt --picture OUT [--report] [--formula K] [--band N] [--view V] [--series2]\n"
-      "              FILE1 [FILE2]\n"
+      "       orvelt --picture OUT [--report] [--formula K] [--band N] [--view V]\n"
+      "              [--confidence] [--prediction] [--series2] FILE1 [FILE2]\n"
       "       orvelt --help | --version\n"
       "\n"
       "Fits a regression formula to (x, y) pairs and draws its graph (Japanese interface).\n"
@@ -137,7 +146,10 @@ QString UsageText() {
       "  --formula K    0 y = ax + b (the default), 1 y = ax, 2 y = ax^2 + bx + c,\n"
       "                 3 y = ax^2 + bx; or the formula's text\n"
       "  --band N       the deviation band: 0 none (the default), 1, 2 or 3 s\n"
-      "  --view V       the graph's frame: origin (the default) or data\n"
+      "  --view V       the graph's frame: origin (the default), data, or residuals (the\n"
+      "                 residuals of series 1 against x)\n"
+      "  --confidence   draw the 95% band of the mean response (where the true curve lies)\n"
+      "  --prediction   draw the 95% band of a new measurement\n"
       "  --series2      plot series 2 (FILE2) too, checked as the compute checks it\n"
       "  --help         show this text and exit\n"
       "  --version      show the version and exit\n"

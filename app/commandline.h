@@ -14,7 +14,9 @@ struct ScriptOptions {
   QString picture;      // the graph's file; empty for none
   int formula = 0;      // as the formula selector's items
   int band = 0;         // as the band selector's items
-  bool fitData = false;  // the graph framed on the data, not through the origin
+  int view = 0;          // the graph's frame: 0 through the origin, 1 on the data, 2 the residuals
+  bool confidence = false;  // the 95 % band of the mean response
+  bool prediction = false;  // the 95 % band of a new measurement
   bool series2 = false;  // series 2 plotted
 };
 
@@ -35,8 +37,8 @@ struct CommandLine {
 
 // The arguments after the program's name. "--help" and "--version" answer; "--" ends the
 // options; "--report", "--stats" and "--picture OUT" make a script of one or two files,
-// "--formula K", "--band N", "--view origin|data" and "--series2" its choices (a value may also
-// follow "="); any other argument that begins with "-" but is not "-" alone is refused, the more
+// "--formula K", "--band N", "--view origin|data|residuals", "--confidence", "--prediction" and
+// "--series2" its choices (a value may also follow "="); any other argument that begins with "-" but is not "-" alone is refused, the more
 // so since the program takes no option of the toolkit's either. The first problem found is the one told.
 CommandLine ParseCommandLine(const QStringList& arguments);
 

@@ -1,5 +1,6 @@
-// The whole graph from a full grid: 20 + 20 points, the curve and both bands, through the origin
-// (argument 0) or framed on the data (1).
+// The whole graph from a full grid: 20 + 20 points, the curve and the ±2s band, through the origin
+// (argument 0) or framed on the data (1); with both 95 % bands too, through the origin (2); the
+// residuals (3).
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -20,16 +21,19 @@ void BM_DrawGraph(benchmark::State& state) {
   QImage image(321, 450, QImage::Format_RGB32);
   orvelt::Canvas canvas(image);
   orvelt::BlankGraphPicture(canvas);
-  const auto view = state.range(0) ? orvelt::GraphView::FitData : orvelt::GraphView::ThroughOrigin;
+  using orvelt::GraphView;
+  const orvelt::GraphChoices choices[] = {{GraphView::ThroughOrigin},
+                                          {GraphView::FitData},
+                                          {GraphView::ThroughOrigin, true, true},
+                                          {GraphView::Residuals}};
   for (auto _ : state) {
-    orvelt::DrawGraph(canvas, *result, 2, view);
+    orvelt::DrawGraph(canvas, *result, 2, choices[state.range(0)]);
     canvas.SetBrushColor(Qt::white);
     benchmark::DoNotOptimize(image.constBits());
   }
 }
 BENCHMARK(BM_DrawGraph)
-    ->Arg(0)
-    ->Arg(1)
+    ->DenseRange(0, 3)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

@@ -215,6 +215,7 @@ FitStatistics Statistics(const DataStore& store, const ExactRows& rows, const Ex
     }
     st.residuals.rows.push_back(std::move(line));
     st.residualsOff.push_back(off);
+    st.residualValues.push_back(Approximately(R, fit.D, rows.yExponent));
   }
 
   st.comparison.header = {

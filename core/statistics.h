@@ -46,6 +46,8 @@ struct FitStatistics {
   StatisticsTable coefficients, residuals, comparison;
   // Of each residual line: 3 where |standardised residual| > 3, 2 where > 2, else 0.
   std::vector<int> residualsOff;
+  // Of each residual line, y - ŷ to the extended format's precision: what the graph plots.
+  std::vector<Ext> residualValues;
   BandWidths bands;
 
   bool operator==(const FitStatistics& other) const {

@@ -13,12 +13,13 @@ namespace orvelt {
 
 namespace {
 
-// The integer nearest to num / den (den > 0), an exact half going down. Wide enough for any
-// product of two pixel distances.
-std::int64_t NearestHalfDown(__int128 num, __int128 den) {
+// The integer nearest to num / den (den > 0), an exact half going down; in 128 bits wide enough
+// for any product of two pixel distances.
+template <typename Int>
+std::int64_t NearestHalfDown(Int num, Int den) {
   // ceil(num / den - 1/2) = ceil((2 num - den) / (2 den)); division truncates towards zero.
-  const __int128 n = 2 * num - den, d = 2 * den;
-  __int128 q = n / d;
+  const Int n = 2 * num - den, d = 2 * den;
+  Int q = n / d;
   if (n % d != 0 && n > 0) ++q;
   return static_cast<std::int64_t>(q);
 }
@@ -71,9 +72,13 @@ class Raster {
       first = std::max(first, start - (size - 1));
       last = std::min(last, start);
     }
+    // The 128-bit division is for lines far outside the picture; those of a graph fit in 64 bits.
+    const bool narrow = n < (std::int64_t{1} << 30) && std::abs(across) < (std::int64_t{1} << 30);
     for (std::int64_t t = first; t <= last; ++t) {
       const std::int64_t along = start + step * t;
-      const std::int64_t cross = side + NearestHalfDown(static_cast<__int128>(t) * across, n);
+      const std::int64_t cross =
+          side + (narrow ? NearestHalfDown<std::int64_t>(t * across, n)
+                         : NearestHalfDown<__int128>(static_cast<__int128>(t) * across, n));
       if (alongX) {
         Plot(along, cross, color);
       } else {
@@ -188,14 +193,19 @@ void Canvas::Draw(Drawing drawing) {
   if (opaque(drawing)) {
     // Drawings that this one and the opaque ones after them paint over wholly are of no more
     // use; so the record stays as short as what can be seen.
+    // While the cover is one rectangle, as it mostly is, no region need be made per drawing.
     QRegion cover(drawing.bounds);
+    QRect coverRect = drawing.bounds;
+    bool single = true;
     std::vector<bool> hidden(drawings_.size());
     for (std::size_t i = drawings_.size(); i-- > 0;) {
       const Drawing& d = drawings_[i];
-      if (QRegion(d.bounds).subtracted(cover).isEmpty()) {
+      if (single ? coverRect.contains(d.bounds) : QRegion(d.bounds).subtracted(cover).isEmpty()) {
         hidden[i] = true;
       } else if (opaque(d)) {
         cover += d.bounds;
+        single = cover.rectCount() == 1;
+        coverRect = cover.boundingRect();
       }
     }
     std::size_t kept = 0;

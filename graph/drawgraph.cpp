@@ -16,16 +16,19 @@ namespace {
 constexpr int kFramePoints = 9;  // the frame's texts
 
 const QColor kBlack(0, 0, 0), kWhite(255, 255, 255), kGrey(128, 128, 128), kRed(255, 0, 0),
-    kGreen(0, 128, 0), kBlue(0, 0, 255);
+    kGreen(0, 128, 0), kBlue(0, 0, 255), kOrange(255, 128, 0), kPurple(192, 0, 192);
 
 // Rounded once, ties to even (the default rounding mode), and held well inside the int range so
-// that a stray value cannot wrap around.
+// that a stray value cannot wrap around. Every sample of every curve comes here: rintl, not
+// nearbyintl, which saves and restores the floating-point environment for a flag nothing reads,
+// and the whole number to int by way of double, which holds it exactly, so that the conversion
+// does not switch the x87 rounding mode twice.
 int Pixel(Ext v) {
   constexpr Ext kLimit = 1 << 30;
-  v = std::nearbyintl(v);
+  v = std::rintl(v);
   if (!(v > -kLimit)) return -static_cast<int>(kLimit);
   if (v > kLimit) return static_cast<int>(kLimit);
-  return static_cast<int>(v);
+  return static_cast<int>(static_cast<double>(v));
 }
 
 // All positive data keep zero at 1/11 of the span, all negative data at 11/12, mixed data gain a
@@ -100,32 +103,48 @@ void DrawMarker(Canvas& canvas, const PlotRange& range, float x, float y) {
   canvas.Ellipse(c - 2, r - 2, c + 2, r + 2);
 }
 
-void DrawPoints(Canvas& canvas, const PlotRange& range, const FitResult& result) {
+void DrawSeries1(Canvas& canvas, const PlotRange& range, const std::vector<PlotPoint>& points) {
   canvas.SetPenColor(kRed);
-  for (const PlotPoint& point : result.series1) {
+  for (const PlotPoint& point : points) {
     canvas.SetBrushColor(point.used ? kRed : kWhite);
     DrawMarker(canvas, range, point.x, point.y);
   }
+}
+
+void DrawPoints(Canvas& canvas, const PlotRange& range, const FitResult& result) {
+  DrawSeries1(canvas, range, result.series1);
   canvas.SetPenColor(kGreen);
   canvas.SetBrushColor(kGreen);
   for (const PlotPoint& point : result.series2) DrawMarker(canvas, range, point.x, point.y);
 }
 
-// One sample per column, 0 to W. A run of line ends at the last sample inside [B, T] and the next
-// sample inside starts a new one; nothing is interpolated at the edges.
-void DrawCurvePass(Canvas& canvas, const PlotRange& range, const Curve& q, float offset) {
+// Where a pass may go. A value within half a pixel of B maps to row W, below the square: the
+// curve and the deviation bands of the graph have always drawn there; what is new stays inside.
+enum class Reach { ToRowW, InsideSquare };
+
+// One sample per column, 0 to W, the offset at x added last. A run of line ends at the last sample
+// inside [B, T] and the next sample inside starts a new one; nothing is interpolated at the edges.
+template <typename Offset>
+void DrawCurvePass(Canvas& canvas, const PlotRange& range, const Curve& q, const Offset& offset,
+                   Reach reach = Reach::ToRowW) {
+  const int lastRow = reach == Reach::ToRowW ? range.W : range.W - 1;
   bool penUp = true;
   for (int i = 0; i <= range.W; ++i) {
     const float x = UncheckedFloat(range.L + static_cast<Ext>(i) * range.sx);
-    const float y = UncheckedFloat(q.At(x) + offset);
+    const float y = UncheckedFloat(q.At(x) + offset(x));
     if (!(y >= range.B && y <= range.T)) {  // a NaN too
       penUp = true;
       continue;
     }
+    const int row = range.Row(y);
+    if (row > lastRow) {
+      penUp = true;
+      continue;
+    }
     if (penUp) {
-      canvas.MoveTo(i, range.Row(y));
+      canvas.MoveTo(i, row);
     } else {
-      canvas.LineTo(i, range.Row(y));
+      canvas.LineTo(i, row);
     }
     penUp = false;
   }
@@ -134,13 +153,59 @@ void DrawCurvePass(Canvas& canvas, const PlotRange& range, const Curve& q, float
 // The curve shifted by k times the deviation the results box shows, so rounded to 5 decimals. Two
 // used rows or fewer have no deviation, and no bands.
 void DrawBands(Canvas& canvas, const PlotRange& range, const Curve& curve, const FitResult& result,
-               int bandMultiple) {
+               int bandMultiple, Reach reach = Reach::ToRowW) {
   if (bandMultiple == 0 || !result.figures.stdDev) return;
   const float d = UncheckedFloat(bandMultiple * result.shownStdDev);
   if (d == 0) return;
   canvas.SetPenColor(kBlue);
-  DrawCurvePass(canvas, range, curve, -d);
-  DrawCurvePass(canvas, range, curve, d);
+  DrawCurvePass(canvas, range, curve, [d](float) { return -Ext{d}; }, reach);
+  DrawCurvePass(canvas, range, curve, [d](float) { return Ext{d}; }, reach);
+}
+
+// A 95 % band about the curve drawn, lower pass first: the half width from the exact fit at each
+// sample. Without degrees of freedom there is none; an exact fit's would hide the curve.
+void Draw95Band(Canvas& canvas, const PlotRange& range, const Curve& curve,
+                const BandWidths& widths, Ext (BandWidths::*half)(Ext) const, QColor color) {
+  if (!widths.exist || !(widths.s > 0)) return;
+  canvas.SetPenColor(color);
+  DrawCurvePass(canvas, range, curve, [&](float x) { return -(widths.*half)(x); },
+                Reach::InsideSquare);
+  DrawCurvePass(canvas, range, curve, [&](float x) { return (widths.*half)(x); },
+                Reach::InsideSquare);
+}
+
+// The numbers of a frame on the data go over everything, so that they stay whole; the outline
+// first, where the curve and the bands may have reached it.
+void FinishDataFrame(Canvas& canvas, const PlotRange& range) {
+  StrokeOutline(canvas, range.W);
+  canvas.SetBrushColor(kWhite);
+  for (const PlacedText& number : EndNumbers(canvas, range))
+    canvas.TextOut(number.cell.x(), number.cell.y(), number.text);
+}
+
+// The residuals framed on themselves, as the data view frames the data, about the zero line, with
+// the deviation bands as straight lines: the curve y = 0 and its shifts.
+void DrawResiduals(Canvas& canvas, const FitResult& result, int bandMultiple) {
+  const std::vector<PlotPoint> points = ResidualPoints(result);
+  DataRanges ranges;
+  for (std::size_t k = 0; k < result.series1.size(); ++k) {
+    const float x = result.series1[k].x;
+    ranges.XMax = k == 0 ? x : std::max(ranges.XMax, x);
+    ranges.XMin = k == 0 ? x : std::min(ranges.XMin, x);
+  }
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    const float e = points[k].y;
+    ranges.YMax = k == 0 ? e : std::max(ranges.YMax, e);
+    ranges.YMin = k == 0 ? e : std::min(ranges.YMin, e);
+  }
+  const PlotRange range = DeriveDataRange(ranges, canvas.Width());
+  DrawFrame(canvas, range, GraphView::FitData);
+  DrawSeries1(canvas, range, points);
+  const Curve zero;
+  canvas.SetPenColor(kBlack);
+  DrawCurvePass(canvas, range, zero, [](float) { return Ext{0}; }, Reach::InsideSquare);
+  DrawBands(canvas, range, zero, result, bandMultiple, Reach::InsideSquare);
+  FinishDataFrame(canvas, range);
 }
 
 void DrawFormulaBlock(Canvas& canvas, FitModel model, const ResultTexts& texts) {
@@ -269,32 +334,46 @@ void BlankGraphPicture(Canvas& canvas) {
   canvas.FillRect(0, W, W, canvas.Height());
 }
 
-void DrawGraph(Canvas& canvas, const FitResult& result, int bandMultiple, GraphView view) {
+std::vector<PlotPoint> ResidualPoints(const FitResult& result) {
+  std::vector<PlotPoint> points;
+  const std::vector<Ext>& residuals = result.statistics.residualValues;
+  for (std::size_t k = 0; k < result.series1.size() && k < residuals.size(); ++k) {
+    const float e = UncheckedFloat(residuals[k]);
+    if (std::isfinite(e)) points.push_back({result.series1[k].x, e, result.series1[k].used});
+  }
+  return points;
+}
+
+void DrawGraph(Canvas& canvas, const FitResult& result, int bandMultiple,
+               const GraphChoices& choices) {
   canvas.SetFontSize(kFramePoints);
-  const bool onData = view == GraphView::FitData;
-  const PlotRange range = onData ? DeriveDataRange(result.ranges, canvas.Width())
-                                 : DerivePlotRange(result.ranges, canvas.Width());
-  DrawFrame(canvas, range, view);
-  DrawPoints(canvas, range, result);
-  const FitFigures& f = result.figures;
-  const Curve curve = CurveOf(result.model, f.a, f.b, f.c);
-  canvas.SetPenColor(kBlack);
-  DrawCurvePass(canvas, range, curve, 0);
-  DrawBands(canvas, range, curve, result, bandMultiple);
-  if (onData) {
-    // The numbers go over everything, so that they stay whole; the outline first, where the
-    // curve and the bands may have reached it.
-    StrokeOutline(canvas, range.W);
-    canvas.SetBrushColor(kWhite);
-    for (const PlacedText& number : EndNumbers(canvas, range))
-      canvas.TextOut(number.cell.x(), number.cell.y(), number.text);
+  if (choices.view == GraphView::Residuals) {
+    DrawResiduals(canvas, result, bandMultiple);
+  } else {
+    const bool onData = choices.view == GraphView::FitData;
+    const PlotRange range = onData ? DeriveDataRange(result.ranges, canvas.Width())
+                                   : DerivePlotRange(result.ranges, canvas.Width());
+    DrawFrame(canvas, range, choices.view);
+    DrawPoints(canvas, range, result);
+    const FitFigures& f = result.figures;
+    const Curve curve = CurveOf(result.model, f.a, f.b, f.c);
+    canvas.SetPenColor(kBlack);
+    DrawCurvePass(canvas, range, curve, [](float) { return Ext{0}; });
+    DrawBands(canvas, range, curve, result, bandMultiple);
+    const BandWidths& widths = result.statistics.bands;
+    if (choices.confidence)
+      Draw95Band(canvas, range, curve, widths, &BandWidths::Confidence, kOrange);
+    if (choices.prediction)
+      Draw95Band(canvas, range, curve, widths, &BandWidths::Prediction, kPurple);
+    if (onData) FinishDataFrame(canvas, range);
   }
   DrawFormulaBlock(canvas, result.model, result.texts);
 }
 
-void DrawGraphPicture(Canvas& canvas, const FitResult* result, int bandMultiple, GraphView view) {
+void DrawGraphPicture(Canvas& canvas, const FitResult* result, int bandMultiple,
+                      const GraphChoices& choices) {
   BlankGraphPicture(canvas);
-  if (result) DrawGraph(canvas, *result, bandMultiple, view);
+  if (result) DrawGraph(canvas, *result, bandMultiple, choices);
 }
 
 QString GraphTitle(const FitResult* result) {

@@ -29,8 +29,19 @@ struct PlotRange {
 // 32-bit value. Needs XMax and XMin not both 0.
 PlotRange DerivePlotRange(const DataRanges& ranges, int W);
 
-// How the plot square frames the data: with the origin inside, or on the data alone.
-enum class GraphView { ThroughOrigin, FitData };
+// How the plot square frames the fit: its graph with the origin inside or on the data alone, or
+// the residuals of series 1 on theirs.
+enum class GraphView { ThroughOrigin, FitData, Residuals };
+
+// What the graph window adds to a fit's own choices: the frame, and the 95 % bands of the mean
+// response and of a new measurement, which the graph of the curve shows.
+struct GraphChoices {
+  GraphView view = GraphView::ThroughOrigin;
+  bool confidence = false;
+  bool prediction = false;
+
+  bool operator==(const GraphChoices&) const = default;
+};
 
 // The frame on the data alone: each range gains a tenth of its span beyond both ends; a range of
 // one value a tenth of its magnitude, or half a unit around 0. Stored as 32-bit values.
@@ -53,14 +64,19 @@ std::vector<PlacedText> EndNumbers(Canvas& canvas, const PlotRange& range);
 // below, pen black, brush white.
 void BlankGraphPicture(Canvas& canvas);
 
-// Draws the graph of a fit in `view` over a blanked picture, with bands at `bandMultiple` times
-// the deviation shown (none for 0); the brush must be white. Reports no failure.
-void DrawGraph(Canvas& canvas, const FitResult& result, int bandMultiple,
-               GraphView view = GraphView::ThroughOrigin);
+// Every complete series-1 row at (x, y - ŷ), used or omitted, with the residual the statistics
+// give it as a 32-bit value; a row whose residual lies beyond the 32-bit range is left out.
+std::vector<PlotPoint> ResidualPoints(const FitResult& result);
 
-// The picture of a fit as the graph window shows it: blanked, then its graph drawn in `view`; blank
-// without a fit.
-void DrawGraphPicture(Canvas& canvas, const FitResult* result, int bandMultiple, GraphView view);
+// Draws the graph of a fit as `choices` ask over a blanked picture, with bands at `bandMultiple`
+// times the deviation shown (none for 0); the brush must be white. Reports no failure.
+void DrawGraph(Canvas& canvas, const FitResult& result, int bandMultiple,
+               const GraphChoices& choices = {});
+
+// The picture of a fit as the graph window shows it: blanked, then its graph drawn as `choices`
+// ask; blank without a fit.
+void DrawGraphPicture(Canvas& canvas, const FitResult* result, int bandMultiple,
+                      const GraphChoices& choices);
 
 // The formula of a fit, the title of the picture's files; empty without one.
 QString GraphTitle(const FitResult* result);

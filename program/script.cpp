@@ -46,8 +46,10 @@ int Fail(std::FILE* err, const QString& text) {
 QByteArray Picture(const Worksheet& sheet, const ScriptOptions& options, PictureFormat format) {
   QImage image(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
   Canvas canvas(image);
+  constexpr GraphView kViews[] = {GraphView::ThroughOrigin, GraphView::FitData,
+                                  GraphView::Residuals};
   DrawGraphPicture(canvas, sheet.Result(), sheet.ResultBand(),
-                   options.fitData ? GraphView::FitData : GraphView::ThroughOrigin);
+                   {kViews[options.view], options.confidence, options.prediction});
   return PictureBytes(canvas, format, GraphTitle(sheet.Result()));
 }
 

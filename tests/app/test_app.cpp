@@ -365,7 +365,12 @@ class TestApp : public QObject {
         "--formula needs 0 to 3 or a formula's text");
     row("a band past 3", "--picture|g.png|--band|4|a", "0 g.png 0 0 origin -", "--band needs 0, 1, 2 or 3");
     row("a view that is none", "--picture|g.png|--view|fit|a", "0 g.png 0 0 origin -",
-        "--view needs origin or data");
+        "--view needs origin, data or residuals");
+    row("the residuals and both 95% bands", "--picture|g.png|--view=residuals|--prediction|--confidence|a",
+        "0 g.png 0 0 residuals - cp", "");
+    row("a 95% band", "--picture|g.pdf|--prediction|a", "0 g.pdf 0 0 origin - p", "");
+    row("a 95% band without a picture", "--report|--confidence|a", "1 - 0 0 origin - c",
+        "--confidence and --prediction need --picture");
     row("a value missing", "--report|a|--formula", "1 - 0 0 origin -", "--formula needs a value");
     row("an empty picture name", "--picture=|a", "0 - 0 0 origin -", "--picture needs a file name");
     row("choices without a script", "--series2|a", "0 - 0 0 origin +", "--series2 needs --report, --stats or --picture");
@@ -382,14 +387,17 @@ class TestApp : public QObject {
     QFETCH(QString, problem);
     const CommandLine line = ParseCommandLine(arguments);
     const ScriptOptions& o = line.script;
+    const char* views[] = {"origin", "data", "residuals"};
+    const QString bands = QString(o.confidence ? "c" : "") + (o.prediction ? "p" : "");
     QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6")
                  .arg(int(o.report))
                  .arg(o.picture.isEmpty() ? "-" : o.picture)
                  .arg(o.formula)
                  .arg(o.band)
-                 .arg(o.fitData ? "data" : "origin")
+                 .arg(views[o.view])
                  .arg(o.series2 ? '+' : '-'),
-             options);
+             options.section(' ', 0, 5));
+    QCOMPARE(bands, options.section(' ', 6));
     QCOMPARE(line.problem, problem);
     QCOMPARE(line.action,
              problem.isEmpty() ? CommandLine::Action::Script : CommandLine::Action::Refuse);
@@ -430,7 +438,8 @@ class TestApp : public QObject {
     }
     QVERIFY(UsageText().startsWith(QStringLiteral("Usage: orvelt ")));
     for (const char* option : {"--help", "--version", "--report", "--stats", "--picture OUT",
-                               "--formula K", "--band N", "--view V", "--series2"})
+                               "--formula K", "--band N", "--view V", "--confidence",
+                               "--prediction", "--series2"})
       QVERIFY(UsageText().contains(QLatin1String(option)));
     const QString first = VersionLines().section('\n', 0, 0);
     QVERIFY(first.startsWith(QStringLiteral("orvelt ")));

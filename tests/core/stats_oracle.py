@@ -12,6 +12,8 @@ The expected texts of tests/core/test_statistics.cpp and tests/core/statistics_c
 from here, recorded once:
   /usr/bin/python3 tests/core/stats_oracle.py KIND X,Y[,Omit] ...   the copied text
   /usr/bin/python3 tests/core/stats_oracle.py --cases SEED COUNT     random cases for the file
+  /usr/bin/python3 tests/core/stats_oracle.py --bands KIND X0 X,Y[,Omit] ...
+                                    the 95 % bands' leverage and half widths at X0, 20 digits
 Lines end in "\\n" here; the program's copy ends them with CR LF.
 """
 
@@ -209,6 +211,18 @@ def statistics(kind, rows):
     return "".join("\t".join(line) + "\n" for line in lines)
 
 
+def bands(kind, x0, rows):
+    """h(x0), t·s·√h and t·s·√(1 + h) of a fit of `kind` to rows, as 20 significant digits."""
+    used = [(f32(parse_cell(x)), f32(parse_cell(y))) for _, x, y, omit in rows if not omit]
+    fit = Fit(kind, used)
+    assert fit.ok and fit.df > 0, "no bands"
+    h = fit.leverage(Fraction(x0))
+    ts = t_quantile_975(fit.df) * mpmath.sqrt(mpmath.mpf(fit.s2.numerator) / fit.s2.denominator)
+    h_mp = mpmath.mpf(h.numerator) / h.denominator
+    return " ".join(mpmath.nstr(v, 20) for v in (h_mp, ts * mpmath.sqrt(h_mp),
+                                                  ts * mpmath.sqrt(1 + h_mp))) + "\n"
+
+
 def random_case(rng):
     """A data set the program fits: 1 to 20 rows, some omitted, of one of several scales."""
     scale = rng.choice(["small", "years", "kelvin", "tiny", "huge", "integers"])
@@ -253,6 +267,10 @@ def cases(seed, count):
 if __name__ == "__main__":
     if sys.argv[1] == "--cases":
         sys.stdout.write(cases(int(sys.argv[2]), int(sys.argv[3])))
+    elif sys.argv[1] == "--bands":
+        rows = [(r, *(a.split(",") + [""])[:2], a.endswith(",Omit"))
+                for r, a in enumerate(sys.argv[4:], 1)]
+        sys.stdout.write(bands(int(sys.argv[2]), sys.argv[3], rows))
     else:
         kind = int(sys.argv[1])
         rows = []

@@ -540,7 +540,8 @@ class TestStatistics : public QObject {
   }
 
   // What the graph's 95 % bands take from the statistics: the leverage x0ᵀ(XᵀX)⁻¹x0 and both
-  // half widths, at x inside and beyond the data, years and kelvin included (oracle at 20 digits).
+  // half widths, at x inside and beyond the data, years and kelvin included, an omitted row left
+  // out (oracle at 20 digits: stats_oracle.py --bands).
   void bands_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<GridInput>("input");
@@ -557,7 +558,26 @@ class TestStatistics : public QObject {
                                     {"293.15", "1.9"},
                                     {"303.15", "2.2"},
                                     {"313.15", "2.8"}});
+    const GridInput line = Grids({{1, "1", "2.1"},
+                                  {2, "2", "3.9"},
+                                  {3, "3", "6.2"},
+                                  {4, "4", "7.8"},
+                                  {5, "5", "10.3"},
+                                  {6, "6", "11.7"},
+                                  {7, "7", "14.2"},
+                                  {8, "8", "12", "Omit"},
+                                  {9, "9", "18.1"},
+                                  {10, "10", "19.8"}});
     using L = QList<long double>;
+    QTest::newRow("line at 0") << 0 << line << 0.0L
+                               << L{0.47205882352941176471L, 0.36840636742247579702L,
+                                    0.65056643138723192606L};
+    QTest::newRow("line at 5.5") << 0 << line << 5.5L
+                                 << L{0.11213235294117647059L, 0.17955377305485815891L,
+                                      0.56546705254040152341L};
+    QTest::newRow("line at 11") << 0 << line << 11.0L
+                                << L{0.55294117647058823529L, 0.39872047136475425225L,
+                                     0.66820015293011234448L};
     QTest::newRow("NoInt1 at 0") << 1 << noInt1 << 0.0L << L{0, 0, 7.9489529563350211061L};
     QTest::newRow("NoInt1 at 65") << 1 << noInt1 << 65.0L
                                   << L{0.090694429537404744016L, 2.3938681880844273805L,

@@ -762,7 +762,7 @@ class GraphPicture(ProgramTestCase):
 
 class GraphFrames(ProgramTestCase):
     """The graph framed on the data, chosen with a right click in the graph window and copied
-    through the menu; F and the Menu key in the window."""
+    through the menu; F, R and the Menu key in the window."""
 
     def glyphs_in_boxes(self, picture, texts):
         px = picture.load()
@@ -791,13 +791,14 @@ class GraphFrames(ProgramTestCase):
         self.assertEqual(end_texts(rng), ["418.50", "367.03", "1999.10", "2021.90"])
 
         # The menu opens where the picture is clicked; its second item frames the data. Of its
-        # five items of one height, the two frames come first, a thin separator after them.
+        # eight items of one height, the three frames come first, then the two bands and the
+        # three commands, a thin separator after the frames and after the bands.
         g = self.s.geometry(self.graph)
         at = (g.x + 16 + 200, g.y + 16 + 200)
         self.s.click_screen(*at, button=3)
         menu = wait_for(lambda: self.s.popups(self.app.pid), what="the context menu")[-1]
         self.assertEqual((menu.x, menu.y), at)
-        self.s.click_screen(menu.x + menu.width // 2, menu.y + menu.height * 35 // 100)
+        self.s.click_screen(menu.x + menu.width // 2, menu.y + menu.height * 18 // 100)
         wait_for(lambda: not self.s.popups(self.app.pid), what="the menu to close")
 
         picture = self.copy_graph()
@@ -822,6 +823,19 @@ class GraphFrames(ProgramTestCase):
         picture = self.copy_graph()
         self.assertEqual(origin.mismatches(picture), [])
         self.glyphs_in_boxes(picture, origin.texts)
+
+        # R: the residuals, the formula block as it was; R again: the same picture through the
+        # origin.
+        self.s.focus(self.graph)
+        self.s.key("r")
+        residuals = self.copy_graph()
+        self.assertNotEqual(list(residuals.crop((0, 0, 321, 321)).getdata()),
+                            list(picture.crop((0, 0, 321, 321)).getdata()))
+        self.assertEqual(list(residuals.crop((0, 321, 321, 450)).getdata()),
+                         list(picture.crop((0, 321, 321, 450)).getdata()))
+        self.s.focus(self.graph)
+        self.s.key("r")
+        self.assertEqual(list(self.copy_graph().getdata()), list(picture.getdata()))
 
         # The Menu key opens the menu in the middle of the window; Escape closes it.
         self.s.focus(self.graph)

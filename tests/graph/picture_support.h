@@ -200,16 +200,22 @@ struct Drawing {
   orvelt::Canvas canvas{image};
 
   Drawing() { orvelt::BlankGraphPicture(canvas); }
-  const QImage& Draw(const Scene& scene,
-                     orvelt::GraphView view = orvelt::GraphView::ThroughOrigin) {
-    orvelt::DrawGraph(canvas, scene.result, scene.bandMultiple, view);
+  const QImage& Draw(const Scene& scene, const orvelt::GraphChoices& choices = {}) {
+    orvelt::DrawGraph(canvas, scene.result, scene.bandMultiple, choices);
     return image;
+  }
+  const QImage& Draw(const Scene& scene, orvelt::GraphView view) {
+    return Draw(scene, orvelt::GraphChoices{view});
   }
 };
 
-inline QImage Draw(const Scene& scene, orvelt::GraphView view = orvelt::GraphView::ThroughOrigin) {
+inline QImage Draw(const Scene& scene, const orvelt::GraphChoices& choices = {}) {
   Drawing drawing;
-  return drawing.Draw(scene, view);
+  return drawing.Draw(scene, choices);
+}
+
+inline QImage Draw(const Scene& scene, orvelt::GraphView view) {
+  return Draw(scene, orvelt::GraphChoices{view});
 }
 
 }  // namespace test

@@ -13,6 +13,7 @@
 
 using orvelt::Canvas;
 using orvelt::FitModel;
+using orvelt::GraphChoices;
 using orvelt::GraphView;
 using orvelt::PictureFormat;
 using Kind = orvelt::Canvas::Drawing::Kind;
@@ -92,7 +93,7 @@ QStringList MissingWords(const Canvas& canvas, QString text) {
 }  // namespace
 
 Q_DECLARE_METATYPE(test::Scene)
-Q_DECLARE_METATYPE(orvelt::GraphView)
+Q_DECLARE_METATYPE(orvelt::GraphChoices)
 
 class TestExport : public QObject {
   Q_OBJECT
@@ -102,8 +103,8 @@ class TestExport : public QObject {
  private slots:
   void files_data() {
     QTest::addColumn<Scene>("scene");
-    QTest::addColumn<GraphView>("view");
-    QTest::newRow("blank") << Scene{{}, 0, true} << GraphView::ThroughOrigin;
+    QTest::addColumn<GraphChoices>("choices");
+    QTest::newRow("blank") << Scene{{}, 0, true} << GraphChoices{};
     const std::pair<const char*, Scene> scenes[] = {
         {"line, omitted row, series 2, band 1",
          Compute(FitModel::Linear,
@@ -115,16 +116,24 @@ class TestExport : public QObject {
                  {{"0.5", "-1"}, {"1", "-1.6"}, {"2", "-1.9"}, {"4", "0.9"}, {"5", "4.2"}},
                  {{"2.5", "-1"}, {"4.5", "2"}}, 3)}};
     for (const auto& [name, scene] : scenes) {
-      QTest::addRow("%s, through the origin", name) << scene << GraphView::ThroughOrigin;
-      QTest::addRow("%s, on the data", name) << scene << GraphView::FitData;
+      QTest::addRow("%s, through the origin", name) << scene << GraphChoices{};
+      QTest::addRow("%s, on the data", name) << scene << GraphChoices{GraphView::FitData};
     }
+    // The 95 % bands and the residuals, which the canvas's record carries too.
+    const Scene& years = scenes[1].second;
+    QTest::newRow("years, parabola, both 95% bands")
+        << years << GraphChoices{GraphView::ThroughOrigin, true, true};
+    QTest::newRow("years, parabola, both 95% bands, on the data")
+        << years << GraphChoices{GraphView::FitData, true, true};
+    QTest::newRow("line, omitted row, residuals")
+        << scenes[0].second << GraphChoices{GraphView::Residuals};
   }
   void files() {
     QFETCH(Scene, scene);
-    QFETCH(GraphView, view);
+    QFETCH(GraphChoices, choices);
     const bool blank = scene.refused;  // the picture the results reset leaves
     Drawing drawing;
-    if (!blank) drawing.Draw(scene, view);
+    if (!blank) drawing.Draw(scene, choices);
     const Canvas& canvas = drawing.canvas;
     const QString title = blank ? QString() : orvelt::FormulaText(scene.result.model);
     const QImage png = QImage::fromData(orvelt::PictureBytes(canvas, PictureFormat::Png, title));

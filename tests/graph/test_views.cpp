@@ -1,6 +1,6 @@
-// The graph window's two views of the worksheet's last fit: its context menu and the F key switch
-// them, the last graph is drawn again at once in the new view, and the way back gives the picture
-// through the origin bit for bit.
+// The graph window's views of the worksheet's last fit: its context menu and the F and R keys
+// switch them and the 95 % bands, the last graph is drawn again at once as chosen, and the way back
+// gives the picture through the origin bit for bit.
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -15,6 +15,7 @@
 #include "tests/graph/picture_support.h"
 
 using orvelt::FitModel;
+using orvelt::GraphChoices;
 using orvelt::GraphView;
 using namespace test;
 
@@ -28,8 +29,12 @@ struct Case {
 };
 
 // The graph drawn on a picture of its own, as the compute command leaves it.
+QImage Expected(const Case& c, const GraphChoices& choices) {
+  return Draw(Compute(c.kind, c.input, c.band), choices);
+}
+
 QImage Expected(const Case& c, GraphView view) {
-  return Draw(Compute(c.kind, c.input, c.band), view);
+  return Expected(c, GraphChoices{view});
 }
 
 QImage BlankPicture() {
@@ -76,17 +81,30 @@ class TestViews : public QObject {
     TForm2 form(sheet);
     orvelt::GraphViews& views = *form.Views;
     const QList<QAction*> items = views.Menu->actions();
-    QCOMPARE(items.size(), 6);
-    QCOMPARE(items.mid(0, 2), QList<QAction*>({views.ThroughOrigin, views.FitData}));
-    QVERIFY(items[2]->isSeparator());
-    QCOMPARE(items.mid(3),
+    QCOMPARE(items.size(), 10);
+    QCOMPARE(items.mid(0, 3),
+             QList<QAction*>({views.ThroughOrigin, views.FitData, views.Residuals}));
+    QVERIFY(items[3]->isSeparator());
+    QCOMPARE(items.mid(4, 2), QList<QAction*>({views.Confidence, views.Prediction}));
+    QVERIFY(items[6]->isSeparator());
+    QCOMPARE(items.mid(7),
              QList<QAction*>({views.Statistics, views.SavePicture, views.PrintPicture}));
     QCOMPARE(views.ThroughOrigin->text(), QStringLiteral("原点を含める"));
     QCOMPARE(views.FitData->text(), QStringLiteral("データに合わせる"));
-    for (QAction* item : items.mid(0, 2)) {
+    QCOMPARE(views.Residuals->text(), QStringLiteral("残差(&R)"));
+    for (QAction* item : items.mid(0, 3)) {
       QVERIFY(item->isCheckable());
+      QCOMPARE(item->actionGroup(), views.ThroughOrigin->actionGroup());
       QVERIFY(item->actionGroup() && item->actionGroup()->isExclusive());
     }
+    // The bands: each on or off by itself, off when the program starts.
+    QCOMPARE(views.Confidence->text(), QStringLiteral("95% 信頼帯(&M)"));
+    QCOMPARE(views.Prediction->text(), QStringLiteral("95% 予測帯(&N)"));
+    for (QAction* item : items.mid(4, 2)) {
+      QVERIFY(item->isCheckable() && !item->isChecked() && item->isEnabled());
+      QVERIFY(!item->actionGroup());
+    }
+    QCOMPARE(views.Choices(), GraphChoices{});
     // The statistics and the picture's commands open windows; their keys belong to the window.
     QCOMPARE(views.Statistics->text(), QStringLiteral("回帰の統計(&T)..."));
     QCOMPARE(views.Statistics->shortcut(), QKeySequence(QStringLiteral("T")));
@@ -94,12 +112,12 @@ class TestViews : public QObject {
     QCOMPARE(views.PrintPicture->text(), QStringLiteral("ｸﾞﾗﾌを印刷(&P)..."));
     QCOMPARE(views.SavePicture->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
     QCOMPARE(views.PrintPicture->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
-    for (QAction* item : items.mid(3)) {
+    for (QAction* item : items.mid(7)) {
       QVERIFY(!item->isCheckable());
       QVERIFY(form.actions().contains(item));
     }
     QVERIFY(views.ThroughOrigin->isChecked());
-    QVERIFY(!views.FitData->isChecked());
+    QVERIFY(!views.FitData->isChecked() && !views.Residuals->isChecked());
     QCOMPARE(views.View(), GraphView::ThroughOrigin);
   }
 
@@ -221,6 +239,66 @@ class TestViews : public QObject {
     QTest::keyClick(&form, Qt::Key_F, Qt::ShiftModifier);
     QCOMPARE(views.View(), GraphView::FitData);
     QVERIFY(form.Picture() == Expected(Parabola(), GraphView::FitData));
+    // R likewise.
+    const QImage data = form.Picture();
+    QTest::keyClick(&form, Qt::Key_R, Qt::ControlModifier);
+    QKeyEvent heldR(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"), true);
+    QApplication::sendEvent(&form, &heldR);
+    QCOMPARE(views.View(), GraphView::FitData);
+    QVERIFY(form.Picture() == data);
+  }
+
+  // R from either frame shows the residuals and takes the bands' items away; R again goes back to
+  // that frame, bit for bit; the menu items do the same.
+  void residuals() {
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
+    orvelt::GraphViews& views = *form.Views;
+    Show(sheet, LineWithSeries2());
+    const QImage residuals = Expected(LineWithSeries2(), GraphView::Residuals);
+    for (GraphView before : {GraphView::FitData, GraphView::ThroughOrigin}) {
+      views.SetView(before);
+      const QImage frame = form.Picture();
+      QTest::keyClick(&form, Qt::Key_R);
+      QVERIFY(views.Residuals->isChecked() && form.Picture() == residuals);
+      QVERIFY(!views.Confidence->isEnabled() && !views.Prediction->isEnabled());
+      QTest::keyClick(&form, Qt::Key_R);
+      QCOMPARE(views.View(), before);
+      QVERIFY(views.Confidence->isEnabled() && form.Picture() == frame);
+    }
+    views.Residuals->trigger();
+    QVERIFY(form.Picture() == residuals);
+    QTest::keyClick(&form, Qt::Key_F);  // F leaves them for the frame on the data
+    QCOMPARE(views.View(), GraphView::FitData);
+  }
+
+  // Each band by its item, drawn at once, and off again bit for bit; both hold for later computes,
+  // over a time in the residual view, where a change waits for the graph; the copy shows them.
+  void bands() {
+    orvelt::Worksheet sheet;
+    TForm2 form(sheet);
+    orvelt::GraphViews& views = *form.Views;
+    Show(sheet, Parabola());
+    const QImage plain = form.Picture();
+    views.Confidence->trigger();
+    QVERIFY(form.Picture() == Expected(Parabola(), GraphChoices{GraphView::ThroughOrigin, true}));
+    views.Confidence->trigger();
+    QVERIFY(form.Picture() == plain);
+    views.Prediction->trigger();
+    QVERIFY(form.Picture() ==
+            Expected(Parabola(), GraphChoices{GraphView::ThroughOrigin, false, true}));
+    QTest::keyClick(&form, Qt::Key_R);
+    const QImage residuals = form.Picture();
+    views.SetConfidence(true);
+    QVERIFY(form.Picture() == residuals && views.Confidence->isChecked());
+    QTest::keyClick(&form, Qt::Key_R);
+    const GraphChoices both{GraphView::ThroughOrigin, true, true};
+    QCOMPARE(views.Choices(), both);
+    Show(sheet, LineWithSeries2());
+    QVERIFY(form.Picture() == Expected(LineWithSeries2(), both));
+    form.CopyPicture();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+             Expected(LineWithSeries2(), both));
   }
 };
 

@@ -182,17 +182,22 @@ class TestScript : public QObject {
   }
 
   // The script's file is the one ｸﾞﾗﾌを保存 writes after the same files, choices and compute, in
-  // either frame with series 2 and a band; the PNG byte for byte, the SVG too.
+  // every frame with series 2 and a band, and with the 95 % bands; the PNG byte for byte, the SVG
+  // too.
   void pictureOfTheWindow_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("onData");
-    QTest::newRow("PNG through the origin") << "origin.png" << false;
-    QTest::newRow("PNG on the data") << "data.png" << true;
-    QTest::newRow("SVG on the data") << "data.svg" << true;
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<bool>("bands");
+    QTest::newRow("PNG through the origin") << "origin.png" << "origin" << false;
+    QTest::newRow("PNG on the data") << "data.png" << "data" << false;
+    QTest::newRow("SVG on the data") << "data.svg" << "data" << false;
+    QTest::newRow("PNG of the residuals") << "residuals.png" << "residuals" << false;
+    QTest::newRow("SVG with both 95% bands") << "bands.svg" << "origin" << true;
   }
   void pictureOfTheWindow() {
     QFETCH(QString, name);
-    QFETCH(bool, onData);
+    QFETCH(QString, view);
+    QFETCH(bool, bands);
     Program p;
     p.desktop.fileNames = {dir_.filePath("a.ovt")};
     p.form1.O1->trigger();
@@ -202,21 +207,26 @@ class TestScript : public QObject {
     p.form1.RadioGroup1->SetItemIndex(2);
     p.form1.RadioGroup2->SetItemIndex(1);
     p.form1.CheckBox1->setChecked(true);
-    if (onData) p.form2.Views->FitData->trigger();
+    if (view == "data") p.form2.Views->FitData->trigger();
+    if (view == "residuals") p.form2.Views->Residuals->trigger();
+    if (bands) {
+      p.form2.Views->Confidence->trigger();
+      p.form2.Views->Prediction->trigger();
+    }
     p.form1.Button1->click();
     p.desktop.fileNames = {dir_.filePath(name)};
     p.form2.Views->SavePicture->trigger();
     QVERIFY(p.desktop.boxes.isEmpty());
 
     const QString script = "s-" + name;
-    const QStringList arguments{"--picture", script, "--formula", "2",     "--band", "1",
-                                "--view",    onData ? "data" : "origin", "--series2", "a.ovt",
-                                "b.tsv"};
+    QStringList arguments{"--picture", script, "--formula", "2",     "--band",
+                          "1",         "--view", view,      "--series2", "a.ovt", "b.tsv"};
+    if (bands) arguments << "--confidence" << "--prediction";
     const Run run = Script(dir_.path(), arguments);
     QCOMPARE(run.err, QString());
     QCOMPARE(run.code, 0);
     const QByteArray saved = Content(dir_.filePath(name));
-    QVERIFY(saved.startsWith(onData && name.endsWith("svg") ? "<?xml" : "\x89PNG"));
+    QVERIFY(saved.startsWith(name.endsWith("svg") ? "<?xml" : "\x89PNG"));
     QCOMPARE(Content(dir_.filePath(script)), saved);
   }
 };

@@ -379,7 +379,7 @@ class TestManual : public QObject {
     // And the graph window's context menu, whose title is empty.
     AddMenu(p.form2.Views->Menu, items);
     items.removeAll(QString());
-    QCOMPARE(items.size(), 29);
+    QCOMPARE(items.size(), 32);
     QSet<QString> quoted;
     for (const Quote& q : Quotes(html_, "span", "ui", true)) quoted << Unescape(q.source).simplified();
     QStringList missing;
