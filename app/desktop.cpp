@@ -3,10 +3,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+
+#include "output/output.h"
 
 namespace orvelt {
 
@@ -184,8 +185,7 @@ bool QtDesktop::Run(FileDialog& dialog) {
 
 bool QtDesktop::RunPrintDialog(QPrinter& printer) {
   QWidget* const active = QApplication::activeWindow();
-  QPrintDialog d(&printer, Owner());
-  const bool chosen = d.exec() == QDialog::Accepted;
+  const bool chosen = ProgramOutput().RunPrintDialog(printer, Owner());
   if (active) active->activateWindow();
   return chosen;
 }

@@ -14,7 +14,7 @@ std::span<const Message* const> AllMessages() {
       &kEraseAll,         &kEraseSeries1,      &kEraseSeries2,      &kVersion,
       &kInvalidOperation, &kOverflow,          &kInvalidFileName,   &kTooManyOpenFiles,
       &kAccessDenied,     &kIoError,           &kHiddenWindow,      &kNoConversion,
-      &kUnknownError,     &kHelpMissing,       &kHelpUnreadable,
+      &kUnknownError,     &kOutputUnloadable,  &kHelpMissing,       &kHelpUnreadable,
   };
   return kAll;
 }
