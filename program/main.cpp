@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -43,8 +45,13 @@ void ChoosePlatform() {
 
 QIcon ProgramIcon() {
   QIcon icon;
-  for (const QString& size : QDir(QStringLiteral(":/icons")).entryList())
-    icon.addFile(QStringLiteral(":/icons/%1/orvelt.png").arg(size));
+  for (const QString& size : QDir(QStringLiteral(":/icons")).entryList()) {
+    // Read as the PNG it is: a reader that may guess the format asks every image format plugin
+    // first, which loads them all (and Qt's SVG with one of them).
+    QImageReader reader(QStringLiteral(":/icons/%1/orvelt.png").arg(size), "png");
+    reader.setAutoDetectImageFormat(false);
+    icon.addPixmap(QPixmap::fromImage(reader.read()));
+  }
   return icon;
 }
 
