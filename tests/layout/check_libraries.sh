@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The start maps neither Qt's SVG nor its print support: the program needs neither library and
-# names no symbol of them, which only its output module does.
+# names no symbol of them, which only its output module does. Nor does it set up the C++
+# standard streams, which it never uses.
 #   check_libraries.sh PROGRAM MODULE
 set -euo pipefail
 program=$1
@@ -14,7 +15,8 @@ fail() {
 needed() { readelf -d -W "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; }
 # The undefined symbols of a file that belong to the two libraries' classes.
 named() {
-  nm -D -C --undefined-only "$1" | grep -E 'QSvg|QPrint|QPageSetupDialog|QAbstractPrintDialog' || true
+  nm -D -C --undefined-only "$1" | sed 's/^ *U //' |
+    grep -E 'QSvg|QPrint|QPageSetupDialog|QAbstractPrintDialog' || true
 }
 
 for lib in libQt6Svg libQt6PrintSupport; do
@@ -26,5 +28,9 @@ while read -r symbol; do
 done <<<"$(named "$program")"
 [[ -n "$(named "$module")" ]] || fail "$module names no symbol of the two: the check sees nothing"
 
+if nm -D -C --undefined-only "$program" | grep -q 'std::ios_base::Init::Init'; then
+  fail "$program sets up the standard streams at start (a unit includes <iostream>)"
+fi
+
 ((failures == 0)) || exit 1
-echo "the program needs neither Qt6Svg nor Qt6PrintSupport; its module does"
+echo "the program needs neither Qt6Svg nor Qt6PrintSupport (its module does) nor the standard streams"
