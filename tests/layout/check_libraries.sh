@@ -12,23 +12,26 @@ fail() {
   failures=$((failures + 1))
 }
 
+# Read whole before any grep -q, which would end the pipe early.
 needed() { readelf -d -W "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; }
-# The undefined symbols of a file that belong to the two libraries' classes.
-named() {
-  nm -D -C --undefined-only "$1" | sed 's/^ *U //' |
-    grep -E 'QSvg|QPrint|QPageSetupDialog|QAbstractPrintDialog' || true
-}
+undefined() { nm -D -C --undefined-only "$1" | sed 's/^ *U //'; }
+# The undefined symbols that belong to the two libraries' classes.
+named() { grep -E 'QSvg|QPrint|QPageSetupDialog|QAbstractPrintDialog' <<<"$1" || true; }
 
+program_needs=$(needed "$program")
+module_needs=$(needed "$module")
+program_symbols=$(undefined "$program")
+module_symbols=$(undefined "$module")
 for lib in libQt6Svg libQt6PrintSupport; do
-  if needed "$program" | grep -q "^$lib\."; then fail "$program needs $lib"; fi
-  needed "$module" | grep -q "^$lib\." || fail "$module does not need $lib: the check sees nothing"
+  if grep -q "^$lib\." <<<"$program_needs"; then fail "$program needs $lib"; fi
+  grep -q "^$lib\." <<<"$module_needs" || fail "$module does not need $lib: the check sees nothing"
 done
 while read -r symbol; do
   [[ -n "$symbol" ]] && fail "$program calls $symbol"
-done <<<"$(named "$program")"
-[[ -n "$(named "$module")" ]] || fail "$module names no symbol of the two: the check sees nothing"
-
-if nm -D -C --undefined-only "$program" | grep -q 'std::ios_base::Init::Init'; then
+done <<<"$(named "$program_symbols")"
+[[ -n "$(named "$module_symbols")" ]] ||
+  fail "$module names no symbol of the two: the check sees nothing"
+if grep -q 'std::ios_base::Init::Init' <<<"$program_symbols"; then
   fail "$program sets up the standard streams at start (a unit includes <iostream>)"
 fi
 
