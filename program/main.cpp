@@ -3,12 +3,14 @@
 #include <QEvent>
 #include <QFile>
 #include <QIcon>
-#include <QImageReader>
+#include <QImage>
 #include <QPixmap>
+#include <QResource>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fontconfig/fontconfig.h>
 #include <functional>
 #include <memory>
@@ -43,14 +45,20 @@ void ChoosePlatform() {
   }
 }
 
+// Each picture's ARGB32 pixels, built into the program (packaging/icon_pixels.cpp) in a folder
+// named by its size, "16x16".
 QIcon ProgramIcon() {
   QIcon icon;
   for (const QString& size : QDir(QStringLiteral(":/icons")).entryList()) {
-    // Read as the PNG it is: a reader that may guess the format asks every image format plugin
-    // first, which loads them all (and Qt's SVG with one of them).
-    QImageReader reader(QStringLiteral(":/icons/%1/orvelt.png").arg(size), "png");
-    reader.setAutoDetectImageFormat(false);
-    icon.addPixmap(QPixmap::fromImage(reader.read()));
+    const QResource pixels(QStringLiteral(":/icons/%1/orvelt.argb").arg(size));
+    const int side = size.section(QLatin1Char('x'), 0, 0).toInt();
+    if (pixels.compressionAlgorithm() != QResource::NoCompression ||
+        pixels.size() != qint64(side) * side * 4)
+      continue;
+    // Copied: the resource's bytes need not lie on the words' boundaries.
+    QImage image(side, side, QImage::Format_ARGB32);
+    std::memcpy(image.bits(), pixels.data(), std::size_t(pixels.size()));
+    icon.addPixmap(QPixmap::fromImage(std::move(image)));
   }
   return icon;
 }
