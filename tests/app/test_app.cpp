@@ -623,15 +623,24 @@ class TestApp : public QObject {
     });
     QVERIFY(!desktop.Run(dialog));
     QPrinter printer;
+    bool browsedByName = false;
     WhenOpens<QPrintDialog>([&](QPrintDialog* d) {
+      const QAbstractFileIconProvider* icons = nullptr;
       for (QFileSystemModel* model : d->findChildren<QFileSystemModel*>()) {
         ShowEverything(model, dir.path());
+        icons = model->iconProvider();
         ++models;
       }
+      // As its own button opens one for the file's name.
+      QFileDialog browse(d);
+      browse.show();
+      browsedByName = icons && browse.iconProvider() == icons;
+      browse.hide();
       d->reject();
     });
     QVERIFY(!desktop.RunPrintDialog(printer));
     QCOMPARE(models, 2);
+    QVERIFY(browsedByName);
     QCOMPARE(OpenedFiles(watch), QStringList());
     close(watch);
   }
