@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileSystemModel>
+#include <QMimeDatabase>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -48,7 +51,57 @@ QMessageBox::Icon ToQt(BoxIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+class NameOnlyIcons : public QFileIconProvider {
+ public:
+  QIcon icon(const QFileInfo& info) const override {
+    return QFileIconProvider::icon(info.isDir() ? Folder : File);
+  }
+  QString type(const QFileInfo& info) const override {
+    if (!info.isFile()) return QFileIconProvider::type(info);
+    const QMimeType mime =
+        QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    return mime.comment().isEmpty() ? mime.name() : mime.comment();
+  }
+};
+
+bool IsBlank(QChar c) {
+  return c == u' ' || c == u'\t' || c == u'\u3000';
+}
+
+// Shown only when the dialog has opened; Qt's print dialog opens its own file dialog.
+class FileDialogsByName : public QObject {
+ public:
+  FileDialogsByName() { qApp->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && qobject_cast<QFileDialog*>(watched))
+      ShowFilesByName(watched);
+    return false;
+  }
+};
+
 }  // namespace
+
+QString ChosenName(const QString& answer, const QString& defaultExt) {
+  QString name = answer;
+  if (!QFileInfo(answer).exists() && !QFileInfo(answer).isSymLink()) {
+    while (!name.isEmpty() && IsBlank(name.back())) name.chop(1);
+  }
+  const QFileInfo info(name);
+  if (!defaultExt.isEmpty() && !info.fileName().isEmpty() && !info.fileName().contains(u'.') &&
+      !info.isDir()) {
+    name += u'.' + defaultExt;
+  }
+  return name;
+}
+
+void ShowFilesByName(QObject* dialog) {
+  static NameOnlyIcons icons;
+  if (auto* files = qobject_cast<QFileDialog*>(dialog)) files->setIconProvider(&icons);
+  for (QFileSystemModel* model : dialog->findChildren<QFileSystemModel*>())
+    model->setIconProvider(&icons);
+}
 
 void PlaceBox(Box& box, QPoint mainWindowTopLeft, int leftOffset) {
   const int left = mainWindowTopLeft.x() + leftOffset;
@@ -158,6 +211,7 @@ bool QtDesktop::Run(FileDialog& dialog) {
   QWidget* const active = QApplication::activeWindow();
   // Qt's own dialog, the same everywhere; the commands make their own tests of the name.
   QFileDialog d(Owner());
+  ShowFilesByName(&d);
   d.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite |
                QFileDialog::HideNameFilterDetails);
   d.setAcceptMode(dialog.mode == FileDialog::Mode::Save ? QFileDialog::AcceptSave
@@ -166,12 +220,11 @@ bool QtDesktop::Run(FileDialog& dialog) {
   const QStringList filters = NameFilters(dialog.filter);
   d.setNameFilters(filters);
   if (!filters.isEmpty()) d.selectNameFilter(filters.first());
-  d.setDefaultSuffix(dialog.defaultExt);
   if (!dialog.folder.isEmpty()) d.setDirectory(dialog.folder);
   if (!dialog.fileName.isEmpty()) d.selectFile(dialog.fileName);
   const bool chosen = d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty();
   if (chosen) {
-    dialog.fileName = d.selectedFiles().first();
+    dialog.fileName = ChosenName(d.selectedFiles().first(), dialog.defaultExt);
     // Qt names the chosen filter as the user sees it: the description alone.
     const QString selected = d.selectedNameFilter();
     const QStringList described = dialog.filter.split('|');
@@ -185,7 +238,9 @@ bool QtDesktop::Run(FileDialog& dialog) {
 
 bool QtDesktop::RunPrintDialog(QPrinter& printer) {
   QWidget* const active = QApplication::activeWindow();
-  const bool chosen = ProgramOutput().RunPrintDialog(printer, Owner());
+  const FileDialogsByName opened;
+  const bool chosen = ProgramOutput().RunPrintDialog(
+      printer, Owner(), [](QWidget& dialog) { ShowFilesByName(&dialog); });
   if (active) active->activateWindow();
   return chosen;
 }

@@ -10,6 +10,7 @@
 
 #include "core/messages.h"
 
+class QObject;
 class QPrinter;
 class QWidget;
 
@@ -64,6 +65,16 @@ struct FileDialog {
   QString folder;      // where it opens when it shows no name; the current folder if empty
   int chosenFilter = 0;  // afterwards: the pair selected when the name was chosen
 };
+
+// The name a file dialog's answer stands for: blanks typed after it are dropped, unless something
+// of that very name is there (picked from the list, not typed), and `defaultExt` is appended to a
+// file name without a dot.
+QString ChosenName(const QString& answer, const QString& defaultExt);
+
+// What the file dialogs show of a file is decided by its name: the toolkit's own provider reads a
+// file's first bytes for its type, and some files (under /proc, say) never answer. Every file
+// model in `dialog`, also those of its completers, gets it.
+void ShowFilesByName(QObject* dialog);
 
 // The filter's pairs as Qt's name filters. The description is what the user sees; "*.*" means
 // every file, as it does on the platform the files come from.

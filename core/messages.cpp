@@ -13,8 +13,9 @@ std::span<const Message* const> AllMessages() {
       &kUnreadableFile,   &kUnsavableCell,     &kOversizedSeries,   &kLeftOutFiles,
       &kEraseAll,         &kEraseSeries1,      &kEraseSeries2,      &kVersion,
       &kInvalidOperation, &kOverflow,          &kInvalidFileName,   &kTooManyOpenFiles,
-      &kAccessDenied,     &kIoError,           &kHiddenWindow,      &kNoConversion,
-      &kUnknownError,     &kOutputUnloadable,  &kHelpMissing,       &kHelpUnreadable,
+      &kAccessDenied,     &kReadOnlyMedium,    &kIoError,           &kHiddenWindow,
+      &kNoConversion,     &kUnknownError,      &kOutputUnloadable,  &kHelpMissing,
+      &kHelpUnreadable,
   };
   return kAll;
 }

@@ -79,6 +79,8 @@ inline constexpr Message kTooManyOpenFiles{BoxKind::General, 0, false,
                                            "オープンしたファイルが多すぎます"};
 inline constexpr Message kAccessDenied{BoxKind::General, 0, false,
                                        "ファイルへのアクセスが拒否されました"};
+inline constexpr Message kReadOnlyMedium{BoxKind::General, 0, false,
+                                        "読み取り専用のメディアには書き込めません"};
 // %1 is the system's error number.
 inline constexpr Message kIoError{BoxKind::General, 0, false, "I/O エラー (%1)"};
 inline constexpr Message kHiddenWindow{BoxKind::General, 0, false,

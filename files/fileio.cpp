@@ -8,7 +8,7 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
+#include <climits>
 #include <ctime>
 
 #include "core/arith.h"
@@ -27,16 +27,6 @@ constexpr qsizetype kTempDigits = 8;
   throw CommandError(IoErrorMessage(error), {std::to_string(error)});
 }
 
-// A symbolic link is followed, so that the file behind it is replaced and the link stays.
-QByteArray TargetPath(const QString& path) {
-  QByteArray target = QFile::encodeName(path);
-  if (char* real = realpath(target.constData(), nullptr)) {
-    target = real;
-    std::free(real);
-  }
-  return target;
-}
-
 // The target's folder with its closing "/", so that a name appended lands in it; empty for a
 // name without one, which lies in the current folder.
 QByteArray FolderOf(const QByteArray& target) {
@@ -46,6 +36,26 @@ QByteArray FolderOf(const QByteArray& target) {
 // The folder as a path of its own.
 QByteArray FolderPath(const QByteArray& folder) {
   return folder.isEmpty() ? QByteArray(".") : folder;
+}
+
+// The system's own bound on the links a name may pass through.
+constexpr int kMaxLinks = 40;
+
+QByteArray FinalTarget(const QByteArray& path, FileSystem& files) {
+  QByteArray target = path;
+  for (int links = 0;; ++links) {
+    char buffer[PATH_MAX];
+    const ssize_t n = files.Readlink(target.constData(), buffer, sizeof buffer);
+    if (n < 0) {
+      // No link (EINVAL), or nothing there yet: the save decides.
+      if (errno == EINVAL || errno == ENOENT || errno == ENOTDIR) return target;
+      Fail(errno);
+    }
+    if (links == kMaxLinks) Fail(ELOOP);
+    if (static_cast<size_t>(n) == sizeof buffer) Fail(ENAMETOOLONG);
+    const QByteArray link(buffer, n);
+    target = link.startsWith('/') ? link : FolderOf(target) + link;
+  }
 }
 
 QByteArray TempName() {
@@ -235,6 +245,12 @@ int FileSystem::Stat(const char* path, struct stat* status) {
 int FileSystem::Lstat(const char* path, struct stat* status) {
   return ::lstat(path, status);
 }
+ssize_t FileSystem::Readlink(const char* path, char* buffer, size_t size) {
+  return ::readlink(path, buffer, size);
+}
+int FileSystem::Statvfs(const char* path, struct statvfs* status) {
+  return ::statvfs(path, status);
+}
 int FileSystem::Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
   return ::linkat(fromFolder, from, toFolder, to, flags);
 }
@@ -278,8 +294,9 @@ const Message& IoErrorMessage(int error) {
       return kTooManyOpenFiles;
     case EACCES:
     case EPERM:
-    case EROFS:
       return kAccessDenied;
+    case EROFS:
+      return kReadOnlyMedium;
     default:
       return kIoError;
   }
@@ -326,8 +343,19 @@ void InputFile::Close() {
   if (fd >= 0 && files_.Close(fd) != 0) Fail(errno);
 }
 
+QString SaveTarget(const QString& path, FileSystem& files) {
+  const QByteArray target = FinalTarget(QFile::encodeName(path), files);
+  // A folder that cannot be looked at is left to the save to report.
+  struct statvfs medium;
+  if (files.Statvfs(FolderPath(FolderOf(target)).constData(), &medium) == 0 &&
+      (medium.f_flag & ST_RDONLY)) {
+    Fail(EROFS);
+  }
+  return QFile::decodeName(target);
+}
+
 void SaveWholeFile(const QString& path, QByteArrayView bytes, FileSystem& files) {
-  const QByteArray target = TargetPath(path);
+  const QByteArray target = FinalTarget(QFile::encodeName(path), files);
   const QByteArray folder = FolderOf(target);
   struct stat status;
   bool exists = true;

@@ -4,6 +4,7 @@
 // FileSystem, so that tests can make any of them fail (as root, permissions never do).
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/types.h>
 
 #include <QByteArray>
@@ -28,6 +29,8 @@ class FileSystem {
   virtual int Close(int fd);
   virtual int Stat(const char* path, struct stat* status);
   virtual int Lstat(const char* path, struct stat* status);
+  virtual ssize_t Readlink(const char* path, char* buffer, size_t size);
+  virtual int Statvfs(const char* path, struct statvfs* status);
   virtual int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags);
   virtual int Rename(const char* from, const char* to);
   virtual int Unlink(const char* path);
@@ -41,7 +44,8 @@ FileSystem& SystemFileSystem();
 //   ENOENT                                  kFileNotFound
 //   ENOTDIR, ENAMETOOLONG, ELOOP, EISDIR    kInvalidFileName (no such folder, a folder named)
 //   EMFILE, ENFILE                          kTooManyOpenFiles
-//   EACCES, EPERM, EROFS                    kAccessDenied
+//   EACCES, EPERM                           kAccessDenied
+//   EROFS                                   kReadOnlyMedium
 //   anything else, e.g. ENOSPC              kIoError, with the errno value in decimal
 const Message& IoErrorMessage(int error);
 // Its text (UTF-8).
@@ -71,6 +75,12 @@ class InputFile {
   int fd_ = -1;
 };
 
+// The file a save of `path` writes: a symbolic link, dangling or not, followed to the end of its
+// chain, a relative one from the link's own folder as the system does; any other name as it is.
+// Throws for a chain that does not end (kInvalidFileName) and for a target on a medium mounted
+// read-only, so that this is known before anything is asked.
+QString SaveTarget(const QString& path, FileSystem& files = SystemFileSystem());
+
 // Replaces the file's content with `bytes`, or leaves everything as it was and throws:
 // - an existing target that cannot be opened for writing (read-only), or that is no regular file,
 //   is refused untouched;
@@ -88,7 +98,7 @@ class InputFile {
 //   not read, or a file system that flushes no folders, is no failure);
 // - it gets the target's permission bits, or for a new file what creating one gives (0666 less the
 //   umask and default ACLs); the owner is the saving user;
-// - a symbolic link stays a link: the file it points to is replaced;
+// - a symbolic link stays a link: its target, as SaveTarget finds it, is replaced or created;
 // - a missing folder is reported as an invalid name, not as a missing file.
 void SaveWholeFile(const QString& path, QByteArrayView bytes,
                    FileSystem& files = SystemFileSystem());

@@ -30,8 +30,10 @@ class QtOutput final : public Output {
     return buffer.data();
   }
 
-  bool RunPrintDialog(QPrinter& printer, QWidget* owner) const override {
+  bool RunPrintDialog(QPrinter& printer, QWidget* owner,
+                      const std::function<void(QWidget&)>& prepare) const override {
     QPrintDialog dialog(&printer, owner);
+    prepare(dialog);
     return dialog.exec() == QDialog::Accepted;
   }
 

@@ -39,8 +39,10 @@ class Output {
   // `paint` draws.
   virtual QByteArray Svg(QSize size, const QString& title, const QString& description,
                          const std::function<void(QPainter&)>& paint) const = 0;
-  // Qt's modal print dialog on `printer`, owned by `owner`; true when the user asked to print.
-  virtual bool RunPrintDialog(QPrinter& printer, QWidget* owner) const = 0;
+  // Qt's modal print dialog on `printer`, owned by `owner`, handed to `prepare` before it
+  // opens; true when the user asked to print.
+  virtual bool RunPrintDialog(QPrinter& printer, QWidget* owner,
+                              const std::function<void(QWidget&)>& prepare) const = 0;
   // The dialog, then a PDF file or the printed page; false when the print system failed.
   virtual bool Print(const PrintJob& job) const = 0;
 };

@@ -125,6 +125,7 @@ void DataGrid::SetCurrent(int col, int row, Caret caret, bool extend) {
   ++changes_;
   col_ = col;
   row_ = row;
+  corner_.reset();
   if (!extend) anchor_ = QPoint(col, row);
   EnsureVisible(row);
   committed_ = Cell(col, row);
@@ -172,10 +173,18 @@ void DataGrid::AnnounceCurrent() {
       Qt::QueuedConnection);
 }
 
+void DataGrid::SetCol(int col) {
+  const QPoint corner = BlockCorner();
+  const bool block = corner != anchor_;
+  SetCurrent(col, row_, Caret::SelectAll, block);
+  if (block && corner != QPoint(col_, row_)) corner_ = corner;
+}
+
 QRect DataGrid::Selection() const {
   // Not QRect::normalized(): a corner one cell up or left of the other reads as an empty rectangle.
-  return QRect(QPoint(std::min(anchor_.x(), col_), std::min(anchor_.y(), row_)),
-               QPoint(std::max(anchor_.x(), col_), std::max(anchor_.y(), row_)));
+  const QPoint corner = BlockCorner();
+  return QRect(QPoint(std::min(anchor_.x(), corner.x()), std::min(anchor_.y(), corner.y())),
+               QPoint(std::max(anchor_.x(), corner.x()), std::max(anchor_.y(), corner.y())));
 }
 
 int DataGrid::TopRow() const {
@@ -400,8 +409,9 @@ bool DataGrid::EditorKey(QKeyEvent* event) {
       editor_->cursorPosition() == text.size() && (!editor_->hasSelectedText() || whole);
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
   const bool extend = event->modifiers() & Qt::ShiftModifier;
-  auto move = [&](int col, int row) {
-    SetCurrent(col, row, Caret::SelectAll, extend);
+  const QPoint from = extend ? BlockCorner() : QPoint(col_, row_);
+  auto move = [&](int cols, int rows) {
+    SetCurrent(from.x() + cols, from.y() + rows, Caret::SelectAll, extend);
     return true;
   };
   switch (event->key()) {
@@ -410,18 +420,18 @@ bool DataGrid::EditorKey(QKeyEvent* event) {
       emit KeyPressed(QChar('\r'));
       return true;  // a cell holds a single line
     case Qt::Key_Up:
-      return move(col_, row_ - 1);
+      return move(0, -1);
     case Qt::Key_Down:
-      return move(col_, row_ + 1);
+      return move(0, 1);
     case Qt::Key_PageUp:
-      return move(col_, row_ - VisibleRowCount());
+      return move(0, -VisibleRowCount());
     case Qt::Key_PageDown:
-      return move(col_, row_ + VisibleRowCount());
+      return move(0, VisibleRowCount());
     // Left and right move the caret inside the text and leave the cell at its ends.
     case Qt::Key_Left:
-      return atStart && move(col_ - 1, row_);
+      return atStart && move(-1, 0);
     case Qt::Key_Right:
-      return atEnd && move(col_ + 1, row_);
+      return atEnd && move(1, 0);
     default:
       break;
   }

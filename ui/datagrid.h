@@ -6,6 +6,7 @@
 #include <QKeyCombination>
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "app/clipboard.h"
@@ -78,7 +79,9 @@ class DataGrid : public QAbstractScrollArea, public WorksheetListener {
   // Moves the current cell to a data cell; CurrentChanged follows when it moved. With `extend` the
   // block selection stretches from where it began to the new cell, otherwise it is just that cell.
   void SetCurrent(int col, int row, Caret caret = Caret::SelectAll, bool extend = false);
-  void SetCol(int col) { SetCurrent(col, row_); }
+  // Moves the current cell along its row; a block selection keeps its corners, so that a block
+  // stretched into a column the cursor may not rest in still holds it.
+  void SetCol(int col);
 
   int TopRow() const;  // first data row on view
   void SetTopRow(int row);
@@ -86,6 +89,8 @@ class DataGrid : public QAbstractScrollArea, public WorksheetListener {
 
   // The selected block of data cells; the current cell alone unless Shift stretched it.
   QRect Selection() const;
+  // The block's corner opposite to where it began, which Shift and the arrows move on.
+  QPoint BlockCorner() const { return corner_.value_or(QPoint(col_, row_)); }
 
   // Asks the clipboard (or PRIMARY) for its text and pastes it with PasteText when it comes,
   // unless the user has gone on meanwhile (moved, typed, or the cells changed); the windows work
@@ -161,6 +166,7 @@ class DataGrid : public QAbstractScrollArea, public WorksheetListener {
   bool typing_ = false;  // the editor's own text is going to the worksheet
   int col_ = 1, row_ = 1;
   QPoint anchor_{1, 1};  // where the block selection began
+  std::optional<QPoint> corner_;  // its far corner, where that is not the current cell
   QLineEdit* editor_;
   QString committed_;  // the current cell's text when typing in it began
   GridChanges* edits_ = nullptr;

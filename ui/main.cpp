@@ -312,9 +312,9 @@ void TForm1::O2Click() {
 
 void TForm1::SaveSeries(int series) {
   if (!desktop_.Run(SaveDialog1)) return;
-  const QString name = SaveDialog1.fileName;
-  if (FileExists(name) && !Ask(kOverwrite)) return;
-  if (const auto refusal = sheet_.SaveSeries(series, name)) Tell(*refusal);
+  const QString target = SaveTarget(SaveDialog1.fileName);
+  if (FileExists(target) && !Ask(kOverwrite)) return;
+  if (const auto refusal = sheet_.SaveSeries(series, target)) Tell(*refusal);
 }
 
 void TForm1::OpenSeries(int series) {

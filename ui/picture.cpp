@@ -16,9 +16,10 @@ namespace {
 
 // Saves as a data file is saved; its failure is told with the file's name, which the picture's
 // commands, unlike the data file's, may have made up.
-void Write(Desktop& desktop, const QString& path, const QByteArray& bytes, FileSystem& files) {
+template <class Save>
+void Write(Desktop& desktop, const QString& path, Save&& save) {
   try {
-    SaveWholeFile(path, bytes, files);
+    save();
   } catch (const CommandError& e) {
     desktop.Show(GeneralErrorBox(QString::fromUtf8(e.what()), QDir::toNativeSeparators(path)));
   }
@@ -47,8 +48,11 @@ void SavePicture(Desktop& desktop, FileDialog& dialog, QWidget* mainWindow, cons
   if (!desktop.Run(dialog)) return;
   const PictureFile file = PictureFileOf(dialog.fileName, dialog.chosenFilter);
   dialog.folder = QFileInfo(file.path).absolutePath();
-  if (FileExists(file.path, files) && !desktop.Show(BoxFor(kOverwrite, mainWindow))) return;
-  Write(desktop, file.path, PictureBytes(canvas, file.format, title), files);
+  Write(desktop, file.path, [&] {
+    const QString target = SaveTarget(file.path, files);
+    if (FileExists(target, files) && !desktop.Show(BoxFor(kOverwrite, mainWindow))) return;
+    SaveWholeFile(target, PictureBytes(canvas, file.format, title), files);
+  });
 }
 
 void PrintPicture(Desktop& desktop, const QString& folder, const Canvas& canvas,
@@ -62,7 +66,7 @@ void PrintPicture(Desktop& desktop, const QString& folder, const Canvas& canvas,
       QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(QStringLiteral("orvelt.pdf"));
   job.dialog = [&](QPrinter& printer) { return desktop.RunPrintDialog(printer); };
   job.toFile = [&](const QString& file, const QPageLayout& page) {
-    Write(desktop, file, PdfBytes(canvas, title, page), files);
+    Write(desktop, file, [&] { SaveWholeFile(file, PdfBytes(canvas, title, page), files); });
   };
   job.paint = [&](QPainter& painter, const QRectF& page) {
     PaintPictureFitted(painter, canvas, page);

@@ -1,6 +1,11 @@
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -9,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -76,6 +82,32 @@ QStringList ButtonTexts(QMessageBox* box) {
   for (QAbstractButton* b : box->buttons()) texts << b->text();
   texts.sort();
   return texts;
+}
+
+// The names of the files in the folder watched by `watch` that were opened since the last call.
+QStringList OpenedFiles(int watch) {
+  QStringList names;
+  alignas(inotify_event) char buffer[4096];
+  for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+    for (char* at = buffer; at < buffer + n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(at);
+      if (event->len > 0) names << QString::fromUtf8(event->name);
+      at += sizeof(inotify_event) + event->len;
+    }
+  }
+  return names;
+}
+
+// Lets `model` list `folder` and asks it for everything a view shows of each entry.
+void ShowEverything(QFileSystemModel* model, const QString& folder) {
+  QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+  const QModelIndex root = model->setRootPath(folder);
+  if (model->rowCount(root) < 2) QVERIFY(loaded.wait(5000));
+  QTest::qWait(200);  // the gatherer's second pass, which brings icons and types
+  for (int row = 0; row < model->rowCount(root); ++row)
+    for (int column = 0; column < model->columnCount(root); ++column)
+      for (int role : {Qt::DisplayRole, Qt::DecorationRole})
+        model->data(model->index(row, column, root), role);
 }
 
 }  // namespace
@@ -541,6 +573,76 @@ class TestApp : public QObject {
     QCOMPARE(shownName, QString());
     QCOMPARE(dialog.fileName, dir.filePath("graph"));
     QCOMPARE(dialog.chosenFilter, 1);
+  }
+
+  // A dialog's answer: blanks after a typed name dropped, the default extension appended.
+  void chosenName_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("defaultExt");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("bare name") << "@/data" << "ovt" << "@/data.ovt";
+    QTest::newRow("own extension") << "@/data.txt" << "ovt" << "@/data.txt";
+    QTest::newRow("dot at the end") << "@/data." << "ovt" << "@/data.";
+    QTest::newRow("trailing blank") << "@/trail.png " << "" << "@/trail.png";
+    QTest::newRow("trailing blanks, bare") << "@/trail \t\u3000" << "ovt" << "@/trail.ovt";
+    QTest::newRow("leading blank kept") << "@/ lead.ovt" << "ovt" << "@/ lead.ovt";
+    QTest::newRow("a file of that very name") << "@/blank.ovt " << "ovt" << "@/blank.ovt ";
+    QTest::newRow("a folder") << "@/folder" << "ovt" << "@/folder";
+    QTest::newRow("no extension to append") << "@/graph" << "" << "@/graph";
+  }
+  void chosenName() {
+    QFETCH(QString, answer);
+    QFETCH(QString, defaultExt);
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("blank.ovt "), "x");
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    QCOMPARE(ChosenName(answer.replace('@', dir.path()), defaultExt), name.replace('@', dir.path()));
+  }
+
+  // The dialogs show a folder without opening a file in it: a pipe would never answer, and a
+  // file without an extension is what the toolkit reads to tell its type.
+  void dialogsOpenNoFile() {
+    QTemporaryDir dir;
+    QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
+    WriteFile(dir.filePath("plain"), "#!/bin/sh\necho\n");
+    WriteFile(dir.filePath("data.ovt"), "ovt110\r\n");
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    QVERIFY(inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_OPEN) >= 0);
+    QtDesktop desktop;
+    FileDialog dialog;
+    dialog.folder = dir.path();
+    int models = 0;
+    WhenOpens<QFileDialog>([&](QFileDialog* d) {
+      for (QFileSystemModel* model : d->findChildren<QFileSystemModel*>()) {
+        ShowEverything(model, dir.path());
+        ++models;
+      }
+      d->reject();
+    });
+    QVERIFY(!desktop.Run(dialog));
+    QPrinter printer;
+    bool browsedByName = false;
+    WhenOpens<QPrintDialog>([&](QPrintDialog* d) {
+      const QAbstractFileIconProvider* icons = nullptr;
+      for (QFileSystemModel* model : d->findChildren<QFileSystemModel*>()) {
+        ShowEverything(model, dir.path());
+        icons = model->iconProvider();
+        ++models;
+      }
+      // As its own button opens one for the file's name.
+      QFileDialog browse(d);
+      browse.show();
+      browsedByName = icons && browse.iconProvider() == icons;
+      browse.hide();
+      d->reject();
+    });
+    QVERIFY(!desktop.RunPrintDialog(printer));
+    QCOMPARE(models, 2);
+    QVERIFY(browsedByName);
+    QCOMPARE(OpenedFiles(watch), QStringList());
+    close(watch);
   }
 
   void helpFile_data() {

@@ -1068,6 +1068,58 @@ class LargeFiles(ProgramTestCase):
         self.assertLess(self.peak_resident(), self.LIMIT)
 
 
+class SpecialNames(ProgramTestCase):
+    """Names a hostile but fair user types into the real dialogs: "/proc/", whose files may never
+    answer a read, leaves every dialog answering (as root too); a save onto a dangling link
+    creates its target and keeps the link; a blank typed after a name is no part of it."""
+
+    def answers_after_proc(self, dialog, what):
+        self.s.key("ctrl+a")
+        self.s.type("/proc/")
+        time.sleep(1.0)  # the name completion lists the folder meanwhile
+        answered = self.s.ping(dialog, timeout=10)
+        self.assertLess(answered, 1.0, f"{what} answered after {answered:.2f} s")
+        for _ in range(3):  # the first Escape may close the completion's list
+            self.s.key("Escape")
+            try:
+                self.s.wait_gone(dialog, timeout=2)
+                return
+            except TimeoutError:
+                pass
+        self.fail(f"{what} stayed open")
+
+    def in_graph_window(self, key):
+        self.s.focus(self.graph)
+        wait_for(lambda: self.s.focused_window() == self.graph, what="the graph window active")
+        self.s.key(key)
+        return self.focused_new_window()
+
+    def test_proc_in_every_dialog_links_and_blanks(self):
+        for keys, what in ((("alt+f", "s", "1"), "the save dialog"),
+                           (("alt+f", "o", "1"), "the open dialog")):
+            self.menu(*keys)
+            self.answers_after_proc(self.focused_new_window(), what)
+        self.answers_after_proc(self.in_graph_window("ctrl+s"), "the picture's dialog")
+        dialog = self.in_graph_window("ctrl+p")
+        field = wait_for(lambda: next((n for n in self.tree().walk() if n.role == "text"
+                                       and (n.text or "").endswith("orvelt.pdf")), None),
+                         what="the print dialog's file name")
+        self.s.click_screen(*field.extents.center)
+        self.answers_after_proc(dialog, "the print dialog")
+
+        work = self.s.workdir
+        os.mkdir(os.path.join(work, "real"))
+        os.symlink("real/nothere.png", os.path.join(work, "dangling.png"))
+        for typed, made in (("dangling.png", "real/nothere.png"), ("trail.png ", "trail.png")):
+            dialog = self.in_graph_window("ctrl+s")
+            self.s.key("ctrl+a")
+            self.s.type(typed + "\n")
+            self.s.wait_gone(dialog)
+            wait_for(lambda: os.path.exists(os.path.join(work, made)), what=made)
+        self.assertEqual(os.readlink(os.path.join(work, "dangling.png")), "real/nothere.png")
+        self.assertEqual(sorted(os.listdir(work)), ["dangling.png", "real", "trail.png"])
+
+
 # ---- 5. no locale at all ------------------------------------------------------------------------
 
 class BareEnvironment(ProgramTestCase):

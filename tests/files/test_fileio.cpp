@@ -29,7 +29,7 @@ class FaultyFiles : public orvelt::FileSystem {
  public:
   enum Call {
     kStat, kOpen, kCreate, kTmpFile, kFolder, kRead, kWrite, kFchmod, kFsync, kFolderFsync,
-    kClose, kLstat, kLink, kRename, kUnlink, kReadFolder, kCalls
+    kClose, kLstat, kLink, kRename, kUnlink, kReadFolder, kReadlink, kStatvfs, kCalls
   };
 
   // Calls number skip + 1 to skip + times of `call` fail with `error`.
@@ -39,6 +39,7 @@ class FaultyFiles : public orvelt::FileSystem {
   // As a file system without unnamed files.
   void NoUnnamedFiles() { Fail(kTmpFile, EOPNOTSUPP); }
 
+  bool readOnlyMedium = false;  // every folder on a medium mounted read-only
   qint64 room = -1;     // when not negative, bytes that can be written before the disk is full
   qint64 maxWrite = 0;  // when positive, the most bytes one write takes
   QStringList calls;
@@ -87,6 +88,14 @@ class FaultyFiles : public orvelt::FileSystem {
   int Lstat(const char* path, struct stat* status) override {
     return Faulty(kLstat) ? -1 : FileSystem::Lstat(path, status);
   }
+  ssize_t Readlink(const char* path, char* buffer, size_t size) override {
+    return Faulty(kReadlink) ? -1 : FileSystem::Readlink(path, buffer, size);
+  }
+  int Statvfs(const char* path, struct statvfs* status) override {
+    if (Faulty(kStatvfs) || FileSystem::Statvfs(path, status) != 0) return -1;
+    if (readOnlyMedium) status->f_flag |= ST_RDONLY;
+    return 0;
+  }
   int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) override {
     return Faulty(kLink) ? -1 : FileSystem::Linkat(fromFolder, from, toFolder, to, flags);
   }
@@ -108,7 +117,8 @@ class FaultyFiles : public orvelt::FileSystem {
   bool Faulty(Call call) {
     static const char* const kNames[] = {
         "stat",  "open",         "create", "tmpfile", "folder", "read",   "write",  "fchmod",
-        "fsync", "fsync folder", "close",  "lstat",   "link",   "rename", "unlink", "read folder"};
+        "fsync", "fsync folder", "close",  "lstat",   "link",   "rename", "unlink", "read folder",
+        "readlink", "statvfs"};
     calls << kNames[call];
     const Fault& f = faults_[call];
     const int n = counts_[call]++;
@@ -148,6 +158,7 @@ const QString kNotFound = QStringLiteral("ファイルが見つかりません")
 const QString kInvalidName = QStringLiteral("不正なファイル名です");
 const QString kTooMany = QStringLiteral("オープンしたファイルが多すぎます");
 const QString kDenied = QStringLiteral("ファイルへのアクセスが拒否されました");
+const QString kReadOnly = QStringLiteral("読み取り専用のメディアには書き込めません");
 
 const QByteArray kOld = "ovt110\r\nold content, longer than the new one\r\n";
 const QByteArray kNew = "ovt110\r\n1\r\n2.5\r\n" + QByteArray("\r\n").repeated(58);
@@ -183,7 +194,7 @@ class TestFileIo : public QObject {
     QTest::newRow("ENFILE") << ENFILE << kTooMany;
     QTest::newRow("EACCES") << EACCES << kDenied;
     QTest::newRow("EPERM") << EPERM << kDenied;
-    QTest::newRow("EROFS") << EROFS << kDenied;
+    QTest::newRow("EROFS") << EROFS << kReadOnly;
     QTest::newRow("ENOSPC") << ENOSPC << QStringLiteral("I/O エラー (28)");
     QTest::newRow("EIO") << EIO << QStringLiteral("I/O エラー (5)");
     QTest::newRow("ETXTBSY") << ETXTBSY << QStringLiteral("I/O エラー (26)");
@@ -330,9 +341,10 @@ class TestFileIo : public QObject {
     QCOMPARE(Entries(dir), QStringList{"系列 1.ovt"});
     // Written and flushed to disk before it gets its name; the folder flushed after that. An
     // unnamed file takes the target's name at once, so nothing else is ever named.
-    const QStringList unnamed{"stat", "read folder", "tmpfile", "write", "fsync", "link", "close"};
-    const QStringList named{"stat",  "read folder", "tmpfile", "create",
-                            "write", "fsync",       "close",   "rename"};
+    const QStringList unnamed{"readlink", "stat",  "read folder", "tmpfile",
+                              "write",    "fsync", "link",        "close"};
+    const QStringList named{"readlink", "stat",  "read folder", "tmpfile", "create",
+                            "write",    "fsync", "close",       "rename"};
     const QStringList tail{"folder", "fsync folder", "close"};
     QCOMPARE(files.calls, (way == kUnnamed ? unnamed : named) + tail);
   }
@@ -361,7 +373,7 @@ class TestFileIo : public QObject {
     QCOMPARE(Content(path), kNew);
     QCOMPARE(Mode(path), static_cast<mode_t>(S_IFREG | after));
     QCOMPARE(Entries(dir), QStringList{"a.ovt"});
-    const QStringList head{"stat", "open", "close", "read folder", "tmpfile"};
+    const QStringList head{"readlink", "stat", "open", "close", "read folder", "tmpfile"};
     const QStringList unnamed{"write", "fchmod", "fsync", "link", "close"};
     const QStringList named{"create", "write", "fchmod", "fsync", "close"};
     const QStringList tail{"rename", "folder", "fsync folder", "close"};
@@ -421,6 +433,81 @@ class TestFileIo : public QObject {
     }
   }
 
+  // A link is followed to the end of its chain, relative links from their own folder, and the
+  // target replaced or created; the links stay as they were. Links are written "name>target".
+  void saveThroughLinks_data() {
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<QString>("saved");    // the name the save is given
+    QTest::addColumn<QString>("written");  // the file that gets the content, or none
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("to a file") << QStringList{"l.ovt>data/old.ovt"} << "l.ovt" << "data/old.ovt"
+                               << "";
+    QTest::newRow("dangling, relative") << QStringList{"l.ovt>data/new.ovt"} << "l.ovt"
+                                        << "data/new.ovt" << "";
+    QTest::newRow("dangling, relative to its own folder")
+        << QStringList{"data/l.ovt>../new.ovt"} << "data/l.ovt" << "new.ovt" << "";
+    QTest::newRow("dangling, absolute") << QStringList{"l.ovt>@/data/new.ovt"} << "l.ovt"
+                                        << "data/new.ovt" << "";
+    QTest::newRow("a chain, dangling") << QStringList{"a.ovt>b.ovt", "b.ovt>data/new.ovt"}
+                                       << "a.ovt" << "data/new.ovt" << "";
+    QTest::newRow("a loop") << QStringList{"a.ovt>b.ovt", "b.ovt>a.ovt"} << "a.ovt" << ""
+                            << kInvalidName;
+    QTest::newRow("to itself") << QStringList{"a.ovt>a.ovt"} << "a.ovt" << "" << kInvalidName;
+    QTest::newRow("to a missing folder") << QStringList{"l.ovt>none/new.ovt"} << "l.ovt" << ""
+                                         << kInvalidName;
+    QTest::newRow("to a folder") << QStringList{"l.ovt>data"} << "l.ovt" << "" << kInvalidName;
+  }
+  void saveThroughLinks() {
+    QFETCH(QStringList, links);
+    QFETCH(QString, saved);
+    QFETCH(QString, written);
+    QFETCH(QString, failure);
+    for (int way : {kUnnamed, kNamed}) {
+      QTemporaryDir dir;
+      QVERIFY(QDir(dir.path()).mkdir("data"));
+      QVERIFY(Write(dir.filePath("data/old.ovt"), kOld));
+      for (const QString& link : links) {
+        const QStringList parts = link.split('>');
+        const QByteArray target = QFile::encodeName(QString(parts[1]).replace('@', dir.path()));
+        QCOMPARE(symlink(target.constData(), QFile::encodeName(dir.filePath(parts[0])).constData()),
+                 0);
+      }
+      const QStringList before = Entries(dir) + Entries(dir.filePath("data"));
+      FaultyFiles files = FilesFor(way);
+      QCOMPARE(Failure([&] { SaveWholeFile(dir.filePath(saved), kNew, files); }),
+               failure.isEmpty() ? QStringLiteral("(no failure)") : failure);
+      if (!written.isEmpty()) QCOMPARE(Content(dir.filePath(written)), kNew);
+      if (written != "data/old.ovt") QCOMPARE(Content(dir.filePath("data/old.ovt")), kOld);
+      QStringList after = before;
+      if (written.endsWith("new.ovt")) after << QFileInfo(written).fileName();
+      after.sort();
+      QStringList now = Entries(dir) + Entries(dir.filePath("data"));
+      now.sort();
+      QCOMPARE(now, after);
+      for (const QString& link : links)
+        QVERIFY(QFileInfo(dir.filePath(link.section('>', 0, 0))).isSymLink());
+    }
+  }
+
+  // Known before anything is asked: SaveTarget says so, and a save that gets there anyway too.
+  void readOnlyMedium() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.ovt");
+    QVERIFY(Write(path, kOld));
+    FaultyFiles files;
+    files.readOnlyMedium = true;
+    QCOMPARE(Failure([&] { orvelt::SaveTarget(path, files); }), kReadOnly);
+    QCOMPARE(Failure([&] { orvelt::SaveTarget(dir.filePath("new.ovt"), files); }), kReadOnly);
+    FaultyFiles mounted;
+    mounted.Fail(FaultyFiles::kOpen, EROFS);
+    QCOMPARE(Failure([&] { SaveWholeFile(path, kNew, mounted); }), kReadOnly);
+    QCOMPARE(Content(path), kOld);
+    // A folder that cannot be looked at is the save's to report.
+    FaultyFiles unknown;
+    unknown.Fail(FaultyFiles::kStatvfs, EACCES);
+    QCOMPARE(orvelt::SaveTarget(path, unknown), path);
+  }
+
   void invalidTargets() {
     QTemporaryDir dir;
     const QString file = dir.filePath("a.ovt");
@@ -460,7 +547,7 @@ class TestFileIo : public QObject {
       // The call that creates the file of the new content.
       const int create = way == kUnnamed ? FaultyFiles::kTmpFile : FaultyFiles::kCreate;
       row("read-only target") << int(FaultyFiles::kOpen) << EACCES << 0 << kDenied;
-      row("read-only file system") << int(FaultyFiles::kOpen) << EROFS << 0 << kDenied;
+      row("read-only file system") << int(FaultyFiles::kOpen) << EROFS << 0 << kReadOnly;
       row("too many files") << int(FaultyFiles::kOpen) << EMFILE << 0 << kTooMany;
       row("folder not writable") << create << EACCES << 0 << kDenied;
       row("no more files") << create << ENFILE << 0 << kTooMany;

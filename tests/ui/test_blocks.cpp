@@ -336,10 +336,16 @@ class TestBlocks : public QObject {
                                       << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}
                                       << "2\r\n\r\n6 \r\n測定\r\n";
     }
-    // The guard sets the column anew, so the block starts again at the y cell.
+    // The cursor stays out of the Omit column; the block does not.
     QTest::newRow("grid 1: into the Omit column and up")
         << 1 << QPoint(1, 4) << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Up}
-        << "6 \r\n測定\r\n";
+        << "\t6 \t\r\nメモ\t測定\t\r\n";
+    QTest::newRow("grid 1: every row, one step past y")
+        << 1 << QPoint(1, 1) << QList<int>(19, Qt::Key_Down) + QList<int>{Qt::Key_Right, Qt::Key_Right}
+        << "1\t2\tOmit\r\n 3\t\tx\r\n\t6 \t\r\nメモ\t測定\t\r\n" + QString("\t\t\r\n").repeated(16);
+    QTest::newRow("grid 1: into the Omit column and back")
+        << 1 << QPoint(1, 2) << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}
+        << " 3\t\r\n";
   }
   void copyBlock() {
     QFETCH(int, grid);

@@ -101,6 +101,25 @@ class TestFiles : public QObject {
     QCOMPARE(Bytes(path), yes ? File({"ovt110", "", "", "", "", "", "", "1", "2", ""}) : old);
   }
 
+  // Through a link the target is saved, created when it is missing, and asked about only when
+  // it is there.
+  void saveThroughLinks() {
+    Program p;
+    p.Fill({{1, "1", "2"}});
+    Write(Path("target.ovt"), "old");
+    QVERIFY(QFile::link("target.ovt", Path("link.ovt")));
+    QVERIFY(QFile::link("made.ovt", Path("dangling.ovt")));
+    p.desktop.fileNames = {Path("dangling.ovt"), Path("link.ovt")};
+    p.form1.S1->trigger();
+    QVERIFY(p.desktop.boxes.isEmpty());
+    p.form1.S1->trigger();
+    QCOMPARE(p.desktop.boxes.size(), 1);  // the overwrite question, answered Yes
+    QCOMPARE(Bytes(Path("made.ovt")), File({"ovt110", "1", "2", ""}));
+    QCOMPARE(Bytes(Path("target.ovt")), Bytes(Path("made.ovt")));
+    QCOMPARE(QFileInfo(Path("dangling.ovt")).symLinkTarget(), Path("made.ovt"));
+    QCOMPARE(QFileInfo(Path("link.ovt")).symLinkTarget(), Path("target.ovt"));
+  }
+
   void cancelledDialogsDoNothing() {
     Program p;
     p.Fill({{1, "1", "2"}});

@@ -294,7 +294,7 @@ Shown Use() {
   }
   // The failures of the system's file calls that no test can bring about as root, shown as the
   // general error box shows every failure.
-  for (int error : {ENOENT, ENOTDIR, EMFILE, EACCES, ENOSPC})
+  for (int error : {ENOENT, ENOTDIR, EMFILE, EACCES, EROFS, ENOSPC})
     shown.messages << GeneralErrorText(QString::fromStdString(IoErrorText(error)));
   // Nor a C library without the Shift-JIS conversion, nor a failure of no known kind.
   shown.messages << GeneralErrorText(

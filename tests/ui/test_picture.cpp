@@ -40,6 +40,16 @@ class ReadOnlyFolder : public FileSystem {
   }
 };
 
+// A folder on a medium mounted read-only, as a user meets one.
+class ReadOnlyMedium : public FileSystem {
+ public:
+  int Statvfs(const char* path, struct statvfs* status) override {
+    if (FileSystem::Statvfs(path, status) != 0) return -1;
+    status->f_flag |= ST_RDONLY;
+    return 0;
+  }
+};
+
 }  // namespace
 
 Q_DECLARE_METATYPE(orvelt::PictureFormat)
@@ -191,6 +201,34 @@ class TestPicture : public QObject {
                           box + "不正なファイル名です.\n\n" + dir.filePath("none/g.png"),
                           box + "不正なファイル名です.\n\n" + dir.filePath("none/p.pdf")}));
     QCOMPARE(Entries(dir.path()), QStringList());
+  }
+
+  // The question and the save concern a link's target; a read-only medium is told before any
+  // question.
+  void savedThroughLinks() {
+    QTemporaryDir dir;
+    Program p;
+    QVERIFY(Write(dir.filePath("old.png"), "old"));
+    QVERIFY(QFile::link("old.png", dir.filePath("existing.png")));
+    QVERIFY(QFile::link("sub/new.png", dir.filePath("dangling.png")));
+    QVERIFY(QDir(dir.path()).mkdir("sub"));
+    p.desktop.fileNames = {dir.filePath("dangling.png"), dir.filePath("existing.png")};
+    p.form2.Views->SavePicture->trigger();
+    QVERIFY(p.desktop.boxes.isEmpty());
+    p.form2.Views->SavePicture->trigger();
+    QCOMPARE(p.desktop.boxes.size(), 1);  // the overwrite question, answered Yes
+    for (const char* name : {"sub/new.png", "old.png"})
+      QCOMPARE(QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32), Copied(p));
+    QVERIFY(QFileInfo(dir.filePath("dangling.png")).isSymLink());
+    QVERIFY(QFileInfo(dir.filePath("existing.png")).isSymLink());
+
+    ReadOnlyMedium readOnly;
+    p.desktop.boxes.clear();
+    p.desktop.fileNames = {dir.filePath("old.png")};
+    SavePicture(p.desktop, p.form1.PictureDialog1, &p.form1, p.form2.Canvas(), QString(), readOnly);
+    QCOMPARE(p.desktop.TakeTexts(),
+             QStringList{QStringLiteral("読み取り専用のメディアには書き込めません.\n\n") +
+                         dir.filePath("old.png")});
   }
 
   // Printed to a PDF file: the page chosen, the plot square where the picture centred in the
