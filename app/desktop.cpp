@@ -6,10 +6,11 @@
 #include <QFileSystemModel>
 #include <QMimeDatabase>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+
+#include "output/output.h"
 
 namespace orvelt {
 
@@ -237,10 +238,9 @@ bool QtDesktop::Run(FileDialog& dialog) {
 
 bool QtDesktop::RunPrintDialog(QPrinter& printer) {
   QWidget* const active = QApplication::activeWindow();
-  QPrintDialog d(&printer, Owner());
-  ShowFilesByName(&d);
   const FileDialogsByName opened;
-  const bool chosen = d.exec() == QDialog::Accepted;
+  const bool chosen = ProgramOutput().RunPrintDialog(
+      printer, Owner(), [](QWidget& dialog) { ShowFilesByName(&dialog); });
   if (active) active->activateWindow();
   return chosen;
 }

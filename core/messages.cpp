@@ -14,7 +14,8 @@ std::span<const Message* const> AllMessages() {
       &kEraseAll,         &kEraseSeries1,      &kEraseSeries2,      &kVersion,
       &kInvalidOperation, &kOverflow,          &kInvalidFileName,   &kTooManyOpenFiles,
       &kAccessDenied,     &kReadOnlyMedium,    &kIoError,           &kHiddenWindow,
-      &kNoConversion,     &kUnknownError,      &kHelpMissing,       &kHelpUnreadable,
+      &kNoConversion,     &kUnknownError,      &kOutputUnloadable,  &kHelpMissing,
+      &kHelpUnreadable,
   };
   return kAll;
 }

@@ -88,6 +88,9 @@ inline constexpr Message kHiddenWindow{BoxKind::General, 0, false,
 inline constexpr Message kNoConversion{BoxKind::General, 0, false,
                                        "文字コード %1 → %2 の変換がありません"};
 inline constexpr Message kUnknownError{BoxKind::General, 0, false, "不明なエラー"};
+// %1 is the file of the module that saves SVG and prints (output/output.h).
+inline constexpr Message kOutputUnloadable{BoxKind::General, 0, false,
+                                           "印刷と SVG の部品 %1 を読み込めません"};
 
 // About the help file's full path.
 inline constexpr Message kHelpMissing{BoxKind::Help, 0, false, "ヘルプ ファイルが見つかりません"};

@@ -6,11 +6,12 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPolygonF>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
+
+#include "output/output.h"
 
 namespace orvelt {
 
@@ -160,21 +161,12 @@ QByteArray PngBytes(const QImage& picture) {
 }
 
 QByteArray SvgBytes(const Canvas& canvas, const QString& title) {
-  QBuffer buffer;
   const QSize size(canvas.Width(), canvas.Height());
-  QSvgGenerator svg;
-  svg.setOutputDevice(&buffer);
-  svg.setSize(size);
-  svg.setViewBox(QRect(QPoint(0, 0), size));
   // The generator writes both as they are given.
-  svg.setTitle(title.toHtmlEscaped());
-  svg.setDescription(QStringLiteral("Orvelt"));
-  QPainter painter(&svg);
-  PaintPicture(painter, canvas);
-  painter.end();
+  QByteArray bytes = ProgramOutput().Svg(size, title.toHtmlEscaped(), QStringLiteral("Orvelt"),
+                                         [&](QPainter& painter) { PaintPicture(painter, canvas); });
   // The generator states the size in millimetres, which viewers round to a pixel more; the
   // picture's size is in pixels.
-  QByteArray bytes = buffer.data();
   const qsizetype from = bytes.indexOf("<svg width=\"");
   const qsizetype height = bytes.indexOf("height=\"", from);
   const qsizetype to = bytes.indexOf('"', height + 8);

@@ -3,10 +3,14 @@
 #include <QEvent>
 #include <QFile>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QResource>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fontconfig/fontconfig.h>
 #include <functional>
 #include <memory>
@@ -41,10 +45,21 @@ void ChoosePlatform() {
   }
 }
 
+// Each picture's ARGB32 pixels, built into the program (packaging/icon_pixels.cpp) in a folder
+// named by its size, "16x16".
 QIcon ProgramIcon() {
   QIcon icon;
-  for (const QString& size : QDir(QStringLiteral(":/icons")).entryList())
-    icon.addFile(QStringLiteral(":/icons/%1/orvelt.png").arg(size));
+  for (const QString& size : QDir(QStringLiteral(":/icons")).entryList()) {
+    const QResource pixels(QStringLiteral(":/icons/%1/orvelt.argb").arg(size));
+    const int side = size.section(QLatin1Char('x'), 0, 0).toInt();
+    if (pixels.compressionAlgorithm() != QResource::NoCompression ||
+        pixels.size() != qint64(side) * side * 4)
+      continue;
+    // Copied: the resource's bytes need not lie on the words' boundaries.
+    QImage image(side, side, QImage::Format_ARGB32);
+    std::memcpy(image.bits(), pixels.data(), std::size_t(pixels.size()));
+    icon.addPixmap(QPixmap::fromImage(std::move(image)));
+  }
   return icon;
 }
 

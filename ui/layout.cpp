@@ -21,6 +21,7 @@
 #include "ui/datagrid.h"
 #include "ui/main.h"
 #include "ui/pasting.h"
+#include "ui/style.h"
 
 using namespace orvelt;
 
@@ -52,7 +53,7 @@ void orvelt::ConfigureApplication() {
   // The name gives X11 the window class the desktop entry's StartupWMClass names, which is ASCII;
   // the title "オルヴェルト" is the boxes' caption.
   QApplication::setApplicationName(QStringLiteral("orvelt"));
-  QApplication::setStyle(QStringLiteral("Windows"));
+  QApplication::setStyle(NewProgramStyle());
   QApplication::setFont(JapaneseFont(12));
   static QTranslator qtJapanese;
   if (qtJapanese.load(QStringLiteral("qtbase_ja"),

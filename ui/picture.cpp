@@ -2,13 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPrinter>
+#include <QPageLayout>
 #include <algorithm>
 #include <cerrno>
 #include <string>
 
 #include "app/errors.h"
+#include "output/output.h"
 
 namespace orvelt {
 
@@ -57,29 +57,22 @@ void SavePicture(Desktop& desktop, FileDialog& dialog, QWidget* mainWindow, cons
 
 void PrintPicture(Desktop& desktop, const QString& folder, const Canvas& canvas,
                   const QString& title, FileSystem& files) {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(title);
-  printer.setCreator(QStringLiteral("Orvelt"));
+  PrintJob job;
+  job.title = title;
+  job.creator = QStringLiteral("Orvelt");
   // Without a printer Qt's dialog would offer to print into the home folder's own name, which
   // cannot be written.
-  if (printer.outputFormat() == QPrinter::PdfFormat) {
-    printer.setOutputFileName(
-        QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(QStringLiteral("orvelt.pdf")));
-  }
-  if (!desktop.RunPrintDialog(printer)) return;
-  if (printer.outputFormat() == QPrinter::PdfFormat) {
-    const QString path = printer.outputFileName();
-    Write(desktop, path,
-          [&] { SaveWholeFile(path, PdfBytes(canvas, title, printer.pageLayout()), files); });
-    return;
-  }
+  job.offeredFile =
+      QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(QStringLiteral("orvelt.pdf"));
+  job.dialog = [&](QPrinter& printer) { return desktop.RunPrintDialog(printer); };
+  job.toFile = [&](const QString& file, const QPageLayout& page) {
+    Write(desktop, file, [&] { SaveWholeFile(file, PdfBytes(canvas, title, page), files); });
+  };
+  job.paint = [&](QPainter& painter, const QRectF& page) {
+    PaintPictureFitted(painter, canvas, page);
+  };
   // The print system tells nothing of why it failed: a failure of its input and output.
-  const auto failed = [] { return CommandError(kIoError, {std::to_string(EIO)}); };
-  QPainter painter;
-  if (!painter.begin(&printer)) throw failed();
-  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-  PaintPictureFitted(painter, canvas, QRectF(QPointF(0, 0), page.size()));
-  if (!painter.end()) throw failed();
+  if (!ProgramOutput().Print(job)) throw CommandError(kIoError, {std::to_string(EIO)});
 }
 
 }  // namespace orvelt

@@ -270,6 +270,15 @@ class Startup(ProgramTestCase):
         self.assertEqual((editor.extents.x - insides[0].extents.x,
                           editor.extents.y - insides[0].extents.y), (46 + 1, 18 + 1))
 
+    def test_start_maps_no_image_plugin_nor_svg_or_print_support(self):
+        # What nothing needs before a picture is saved or printed: Qt's image format plugins,
+        # which a reader guessing a format loads all at once, its SVG and its print support.
+        with open(f"/proc/{self.app.pid}/maps", encoding="utf-8") as f:
+            files = {line.split()[-1] for line in f if "/" in line}
+        self.assertTrue(any("/libQt6Widgets.so" in f for f in files))
+        self.assertEqual(sorted(f for f in files if "/imageformats/" in f or "/libQt6Svg" in f
+                                or "/libQt6PrintSupport" in f), [])
+
     def test_client_area_below_the_menu_bar(self):
         # On a real X server the menu bar is taller than its size hint says.
         frame = self.tree().find(role="frame")

@@ -61,7 +61,7 @@ import glob, re
 table = open("core/messages.h", encoding="utf-8").read()
 texts = re.findall(r'inline constexpr Message k\w+\{[^"]*("[^"]*")', table)
 sources = ""
-for pattern in ("core", "files", "graph", "app", "ui", "program", "bench", "fuzz"):
+for pattern in ("core", "output", "files", "graph", "app", "ui", "program", "bench", "fuzz"):
     for name in sorted(glob.glob(pattern + "/*.h") + glob.glob(pattern + "/*.cpp")):
         sources += open(name, encoding="utf-8").read()
 for text in texts:

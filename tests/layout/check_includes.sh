@@ -7,12 +7,13 @@ cd "$1"
 
 declare -A below=(
   [core]=""
+  [output]="core"
   [files]="core"
   [sheet]="core files"
-  [graph]="core sheet"
-  [app]="core"
-  [ui]="core files sheet graph app"
-  [program]="core files sheet graph app ui"
+  [graph]="core sheet output"
+  [app]="core output"
+  [ui]="core files sheet graph app output"
+  [program]="core files sheet graph app ui output"
 )
 
 failures=0

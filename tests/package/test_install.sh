@@ -31,6 +31,7 @@ check_tree() {
   local root=$1 prefix=$2
   local link=$root$prefix/bin/orvelt
   local bin=$root$prefix/libexec/orvelt/orvelt
+  local module=$root$prefix/libexec/orvelt/orvelt-output.so
   local manual=$root$prefix/libexec/orvelt/orvelta.hlp
   local share=$root$prefix/share
   local copyright=$share/doc/orvelt/copyright
@@ -45,6 +46,7 @@ check_tree() {
   local expected actual size
   expected=$(
     printf '%s\n' "$prefix/bin/orvelt" "$prefix/libexec/orvelt/orvelt" \
+      "$prefix/libexec/orvelt/orvelt-output.so" \
       "$prefix/libexec/orvelt/orvelta.hlp" "$prefix/share/doc/orvelt/copyright" \
       "$prefix/share/doc/orvelt/changelog.gz" "$prefix/share/man/man1/orvelt.1.gz" \
       "$prefix/share/applications/org.orvelt.orvelt.desktop" \
@@ -70,15 +72,22 @@ check_tree() {
   cmp -s "$manual" "$source_dir/docs/orvelta.hlp" ||
     fail "$manual is not the manual docs/orvelta.hlp"
 
-  # The hardening of Debian's build flags, and no notes of the tools that built it.
-  local headers
-  headers=$(readelf -W -h -l -d -S --dyn-syms "$bin" 2>&1)
-  grep -q 'Type: *DYN' <<<"$headers" || fail "$bin is not position-independent"
-  grep -q 'GNU_RELRO' <<<"$headers" || fail "$bin has no read-only relocations"
-  grep -q 'BIND_NOW' <<<"$headers" || fail "$bin does not bind at start"
-  grep -q '__stack_chk_fail' <<<"$headers" || fail "$bin has no stack protector"
+  # The output module beside the program, which loads it by that name.
+  [[ -f "$module" && ! -L "$module" && "$(head -c4 "$module" | od -An -c | tr -d ' ')" == '177ELF' ]] ||
+    fail "$module is not an ELF file"
+
+  # The hardening of Debian's build flags, and no notes of the tools that built them.
+  local headers file
+  for file in "$bin" "$module"; do
+    headers=$(readelf -W -h -l -d -S --dyn-syms "$file" 2>&1)
+    grep -q 'Type: *DYN' <<<"$headers" || fail "$file is not position-independent"
+    grep -q 'GNU_RELRO' <<<"$headers" || fail "$file has no read-only relocations"
+    grep -q 'BIND_NOW' <<<"$headers" || fail "$file does not bind at start"
+    grep -q '__stack_chk_fail' <<<"$headers" || fail "$file has no stack protector"
+    if grep -q ' \.comment ' <<<"$headers"; then fail "$file has a .comment section"; fi
+  done
+  headers=$(readelf -W --dyn-syms "$bin" 2>&1)
   grep -qE '__[a-z]+_chk@' <<<"$headers" || fail "$bin uses no checked string functions"
-  if grep -q ' \.comment ' <<<"$headers"; then fail "$bin has a .comment section"; fi
 
   # Debian's machine-readable copyright file, carrying the licence text of LICENSE.
   if [[ -f "$copyright" ]]; then
@@ -239,21 +248,27 @@ case $mode in
 
       dpkg -x "$deb" "$scratch/root"
       check_tree "$scratch/root" /usr
-      bin=$scratch/root/usr/libexec/orvelt/orvelt
-      if readelf -S -W "$bin" 2>/dev/null | grep -q '\.symtab'; then
-        fail "the program in the package is not stripped"
-      fi
+      private=$scratch/root/usr/libexec/orvelt
+      for bin in "$private/orvelt" "$private/orvelt-output.so"; do
+        if readelf -S -W "$bin" 2>/dev/null | grep -q '\.symtab'; then
+          fail "$(basename "$bin") in the package is not stripped"
+        fi
+      done
 
-      # Whoever holds, on this machine, each library the program links, the X11 platform
-      # plugin and Qt's Japanese texts must be among the dependencies.
+      # Whoever holds, on this machine, each library the program and its output module link,
+      # the X11 platform plugin and Qt's Japanese texts must be among the dependencies.
       patterns=()
-      while read -r lib; do
-        path=$(ldd "$bin" | awk -v l="$lib" '$1 == l && $2 == "=>" { print $3 }')
-        [[ -n "$path" ]] || { fail "ldd finds no $lib"; continue; }
-        path=$(realpath "$path")
-        patterns+=("*/$(basename "$(dirname "$path")")/$(basename "$path")")
-      done < <(objdump -p "$bin" | awk '$1 == "NEEDED" { print $2 }')
-      ((${#patterns[@]} >= 3)) || fail "objdump finds too few libraries: ${patterns[*]}"
+      for bin in "$private/orvelt" "$private/orvelt-output.so"; do
+        while read -r lib; do
+          path=$(ldd "$bin" | awk -v l="$lib" '$1 == l && $2 == "=>" { print $3 }')
+          [[ -n "$path" ]] || { fail "ldd finds no $lib"; continue; }
+          path=$(realpath "$path")
+          patterns+=("*/$(basename "$(dirname "$path")")/$(basename "$path")")
+        done < <(objdump -p "$bin" | awk '$1 == "NEEDED" { print $2 }')
+      done
+      ((${#patterns[@]} >= 5)) || fail "objdump finds too few libraries: ${patterns[*]}"
+      needs libqt6svg6 "the output module's SVG"
+      needs libqt6printsupport6 "the output module's printing"
       patterns+=("*/qt6/plugins/platforms/libqxcb.so" "*/qt6/translations/qtbase_ja.qm")
       mapfile -t owned < <(dpkg -S "${patterns[@]}" 2>/dev/null || true)
       for pattern in "${patterns[@]}"; do

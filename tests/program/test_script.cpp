@@ -3,6 +3,7 @@
 // the file the graph window saves after the same steps.
 
 #include <QCheckBox>
+#include <QDir>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -79,11 +80,12 @@ struct Run {
   QString out, err;
 };
 
-Run Script(const QString& folder, const QStringList& arguments, const QByteArray& input = {}) {
+Run Script(const QString& folder, const QStringList& arguments, const QByteArray& input = {},
+           const QString& program = QStringLiteral(ORVELT_PROGRAM)) {
   QProcess process;
   process.setProcessEnvironment(Bare());
   process.setWorkingDirectory(folder);
-  process.start(QStringLiteral(ORVELT_PROGRAM), arguments);
+  process.start(program, arguments);
   process.write(input);
   process.closeWriteChannel();
   if (!process.waitForFinished(30000)) return {-1, {}, QStringLiteral("did not end")};
@@ -179,6 +181,32 @@ class TestScript : public QObject {
       QCOMPARE(run.err, err);
     }
     QCOMPARE(QFile::exists(dir_.filePath("g.png")), picture);
+  }
+
+  // A copy of the program without its output module beside it still writes PNG and PDF; an SVG
+  // picture ends the script with the message that names the module's file, and leaves no file.
+  void withoutTheModule_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+    const QString module = dir_.filePath("alone/orvelt-output.so");
+    QTest::newRow("PNG") << "alone.png" << 0 << QString();
+    QTest::newRow("PDF") << "alone.pdf" << 0 << QString();
+    QTest::newRow("SVG") << "alone.svg" << 1
+                         << QStringLiteral("印刷と SVG の部品 %1 を読み込めません.\n\nalone.svg\n")
+                                .arg(module);
+  }
+  void withoutTheModule() {
+    QFETCH(QString, name);
+    QFETCH(int, code);
+    QFETCH(QString, err);
+    const QString alone = dir_.filePath("alone/orvelt");
+    QVERIFY(QDir(dir_.path()).mkpath("alone"));
+    QVERIFY(QFile::exists(alone) || QFile::copy(QStringLiteral(ORVELT_PROGRAM), alone));
+    const Run run = Script(dir_.path(), {"--picture", name, "a.ovt"}, {}, alone);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.code, code);
+    QCOMPARE(QFile::exists(dir_.filePath(name)), code == 0);
   }
 
   // The script's file is the one ｸﾞﾗﾌを保存 writes after the same files, choices and compute, in

@@ -29,6 +29,7 @@
 #include "files/fileio.h"
 #include "files/seriesfile.h"
 #include "graph/views.h"
+#include "output/output.h"
 #include "tests/ui/program.h"
 #include "ui/controls.h"
 #include "ui/edits.h"
@@ -273,6 +274,10 @@ Shown Use() {
         p.form1.G1->trigger();
       },
       [](Program& p) { p.form1.About1->trigger(); },
+      // The module that saves SVG and prints missing, as those commands would find it.
+      [&](Program& p) {
+        RunCommand(p.desktop, [&] { LoadOutput(path("missing/orvelt-output.so")); });
+      },
       [&](Program& p) {
         ShowHelpWindow(p.desktop, &p.form1, path("missing/orvelta.hlp"));
         ShowHelpWindow(p.desktop, &p.form1, dir.path());
