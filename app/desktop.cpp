@@ -85,7 +85,8 @@ class FileDialogsByName : public QObject {
 
 QString ChosenName(const QString& answer, const QString& defaultExt) {
   QString name = answer;
-  if (!QFileInfo(answer).exists() && !QFileInfo(answer).isSymLink()) {
+  const QFileInfo given(answer);
+  if (!given.exists() && !given.isSymLink()) {
     while (!name.isEmpty() && IsBlank(name.back())) name.chop(1);
   }
   const QFileInfo info(name);

@@ -1,8 +1,7 @@
 #include "app/help.h"
 
-#include <QCoreApplication>
-
 #include "core/messages.h"
+#include "output/output.h"
 
 namespace orvelt {
 
@@ -10,13 +9,8 @@ QString VersionText() {
   return QString::fromStdString(MessageText(kVersion, {kMainCaption.toStdString()}));
 }
 
-QString HelpFilePath(const QString& programPath) {
-  return programPath.left(programPath.lastIndexOf('/') + 1) + QStringLiteral("orvelta.hlp");
-}
-
 QString ProgramHelpFile() {
-  // Qt takes the name from /proc/self/exe, which the kernel gives with every link resolved.
-  return HelpFilePath(QCoreApplication::applicationFilePath());
+  return BesideThisProgram(QStringLiteral("orvelta.hlp"));
 }
 
 }  // namespace orvelt

@@ -9,8 +9,13 @@
 
 namespace orvelt {
 
-QString OutputModuleFile(const QString& programPath) {
-  return programPath.left(programPath.lastIndexOf('/') + 1) + QStringLiteral("orvelt-output.so");
+QString BesideProgram(const QString& programPath, const QString& name) {
+  return programPath.left(programPath.lastIndexOf('/') + 1) + name;
+}
+
+QString BesideThisProgram(const QString& name) {
+  // Qt takes the name from /proc/self/exe, which the kernel gives with every link resolved.
+  return BesideProgram(QCoreApplication::applicationFilePath(), name);
 }
 
 const Output& LoadOutput(const QString& file) {
@@ -29,8 +34,7 @@ const Output& LoadOutput(const QString& file) {
 
 const Output& ProgramOutput() {
   static const Output* output = nullptr;
-  // Qt takes the name from /proc/self/exe, which the kernel gives with every link resolved.
-  if (!output) output = &LoadOutput(OutputModuleFile(QCoreApplication::applicationFilePath()));
+  if (!output) output = &LoadOutput(BesideThisProgram(kOutputModule));
   return *output;
 }
 

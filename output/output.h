@@ -51,8 +51,15 @@ class Output {
 using OutputEntry = const Output* (*)();
 inline constexpr char kOutputEntry[] = "orvelt_output";
 
-// "orvelt-output.so" in the folder of `programPath`.
-QString OutputModuleFile(const QString& programPath);
+// The module's file, beside the program's.
+inline const QString kOutputModule = QStringLiteral("orvelt-output.so");
+
+// The file `name` in the folder of the program file `programPath`: the path up to its last
+// separator.
+QString BesideProgram(const QString& programPath, const QString& name);
+// Beside the program's own file as it is now, symbolic links followed, so that an installed link
+// finds the files beside the real executable.
+QString BesideThisProgram(const QString& name);
 
 // The module in `file`, loaded now (again only in name if it was loaded before). A file that is
 // missing, cannot be loaded or has no table throws the CommandError that names it.

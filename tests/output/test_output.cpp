@@ -40,23 +40,28 @@ class TestOutput : public QObject {
   QTemporaryDir dir_;
 
  private slots:
-  void moduleFile_data() {
+  // The module and the manual lie beside the program's file.
+  void besideProgram_data() {
     QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("module");
-    QTest::newRow("installed") << "/usr/libexec/orvelt/orvelt"
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("installed") << "/usr/libexec/orvelt/orvelt" << kOutputModule
                                << "/usr/libexec/orvelt/orvelt-output.so";
-    QTest::newRow("a folder with a dot") << "/a.b/c" << "/a.b/orvelt-output.so";
-    QTest::newRow("no folder") << "orvelt" << "orvelt-output.so";
+    QTest::newRow("root folder") << "/orvelt" << "orvelta.hlp" << "/orvelta.hlp";
+    QTest::newRow("no folder") << "orvelt" << "orvelta.hlp" << "orvelta.hlp";
+    QTest::newRow("dots in the folder") << "/opt/a.b/orvelt" << "orvelta.hlp"
+                                        << "/opt/a.b/orvelta.hlp";
   }
-  void moduleFile() {
+  void besideProgram() {
     QFETCH(QString, program);
-    QFETCH(QString, module);
-    QCOMPARE(OutputModuleFile(program), module);
+    QFETCH(QString, name);
+    QFETCH(QString, file);
+    QCOMPARE(BesideProgram(program, name), file);
   }
 
   // Beside this program, as the build puts it; the same table however often it is loaded.
   void found() {
-    const QString beside = OutputModuleFile(QCoreApplication::applicationFilePath());
+    const QString beside = BesideThisProgram(kOutputModule);
     QVERIFY(QFile::exists(beside));
     const Output& output = LoadOutput(beside);
     QCOMPARE(&LoadOutput(beside), &output);
