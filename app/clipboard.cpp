@@ -218,19 +218,29 @@ class X11Clipboard : public QObject, public ClipboardReader, public QAbstractNat
   std::array<Slot, 2> slots_;  // CLIPBOARD, PRIMARY
 };
 
+// The reader is made on the first paste: its atoms cost round trips to the display, which the
+// start-up need not wait for.
+class FirstUseClipboard : public ClipboardReader {
+ public:
+  void ReadText(Selection which, QObject* context, Done done) override {
+    static ToolkitClipboard toolkit;
+    // Lives as long as the application, whose connection it uses.
+    static ClipboardReader* const reader = []() -> ClipboardReader* {
+      auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+      if (!x11 || !x11->connection()) return &toolkit;
+      auto* clipboard = new X11Clipboard(x11->connection());
+      clipboard->setParent(qGuiApp);
+      return clipboard;
+    }();
+    reader->ReadText(which, context, std::move(done));
+  }
+};
+
 }  // namespace
 
 ClipboardReader& SystemClipboard() {
-  static ToolkitClipboard toolkit;
-  // Lives as long as the application, whose connection it uses.
-  static ClipboardReader* const reader = []() -> ClipboardReader* {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection()) return &toolkit;
-    auto* clipboard = new X11Clipboard(x11->connection());
-    clipboard->setParent(qGuiApp);
-    return clipboard;
-  }();
-  return *reader;
+  static FirstUseClipboard reader;
+  return reader;
 }
 
 }  // namespace orvelt

@@ -185,36 +185,40 @@ void Canvas::Paint(const Drawing& d, QImage& target, double ratio) const {
 }
 
 void Canvas::Draw(Drawing drawing) {
+  // Pruned first: a drawing that leaves nothing of the ground in sight lets it go before the
+  // picture is written, which would otherwise copy the whole picture to keep it.
+  if (!drawing.bounds.isEmpty()) Prune(drawing);
   Paint(drawing, image_, 1.0);
-  if (drawing.bounds.isEmpty()) return;
+  if (!drawing.bounds.isEmpty()) drawings_.push_back(std::move(drawing));
+}
+
+void Canvas::Prune(const Drawing& drawing) {
   const auto opaque = [](const Drawing& d) {
     return d.kind == Drawing::Kind::Rectangle || d.kind == Drawing::Kind::FillRect;
   };
-  if (opaque(drawing)) {
-    // Drawings that this one and the opaque ones after them paint over wholly are of no more
-    // use; so the record stays as short as what can be seen.
-    // While the cover is one rectangle, as it mostly is, no region need be made per drawing.
-    QRegion cover(drawing.bounds);
-    QRect coverRect = drawing.bounds;
-    bool single = true;
-    std::vector<bool> hidden(drawings_.size());
-    for (std::size_t i = drawings_.size(); i-- > 0;) {
-      const Drawing& d = drawings_[i];
-      if (single ? coverRect.contains(d.bounds) : QRegion(d.bounds).subtracted(cover).isEmpty()) {
-        hidden[i] = true;
-      } else if (opaque(d)) {
-        cover += d.bounds;
-        single = cover.rectCount() == 1;
-        coverRect = cover.boundingRect();
-      }
+  if (!opaque(drawing)) return;
+  // Drawings that this one and the opaque ones after them paint over wholly are of no more
+  // use; so the record stays as short as what can be seen.
+  // While the cover is one rectangle, as it mostly is, no region need be made per drawing.
+  QRegion cover(drawing.bounds);
+  QRect coverRect = drawing.bounds;
+  bool single = true;
+  std::vector<bool> hidden(drawings_.size());
+  for (std::size_t i = drawings_.size(); i-- > 0;) {
+    const Drawing& d = drawings_[i];
+    if (single ? coverRect.contains(d.bounds) : QRegion(d.bounds).subtracted(cover).isEmpty()) {
+      hidden[i] = true;
+    } else if (opaque(d)) {
+      cover += d.bounds;
+      single = cover.rectCount() == 1;
+      coverRect = cover.boundingRect();
     }
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < drawings_.size(); ++i)
-      if (!hidden[i]) drawings_[kept++] = std::move(drawings_[i]);
-    drawings_.resize(kept);
-    if (QRegion(image_.rect()).subtracted(cover).isEmpty()) ground_ = QImage();
   }
-  drawings_.push_back(std::move(drawing));
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < drawings_.size(); ++i)
+    if (!hidden[i]) drawings_[kept++] = std::move(drawings_[i]);
+  drawings_.resize(kept);
+  if (QRegion(image_.rect()).subtracted(cover).isEmpty()) ground_ = QImage();
 }
 
 void Canvas::Rectangle(int x1, int y1, int x2, int y2) {

@@ -330,6 +330,9 @@ void BlankGraphPicture(Canvas& canvas) {
   const int W = canvas.Width();
   canvas.SetPenColor(kBlack);
   canvas.SetBrushColor(kWhite);
+  // Covered whole at once, the picture is written where it lies: the canvas need not copy what
+  // was under it.
+  if (!canvas.Ground().isNull()) canvas.FillRect(0, 0, W, canvas.Height());
   canvas.Rectangle(0, 0, W, W);
   canvas.FillRect(0, W, W, canvas.Height());
 }

@@ -15,7 +15,7 @@ const QStringList& JapanesePreference() {
   return families;
 }
 
-// The database is built before the first font anyway; its list of names costs next to nothing.
+// The database is built before the first font anyway.
 QStringList Installed(const QStringList& wanted) {
   const QStringList installed = QFontDatabase::families();
   QStringList found;
@@ -34,8 +34,10 @@ QFont FontOf(const QStringList& families, int pixelHeight) {
 
 }  // namespace
 
+// Asked for every control's font: the database's list of names is made anew on each call.
 QStringList JapaneseFamilies() {
-  return Installed(JapanesePreference());
+  static const QStringList installed = Installed(JapanesePreference());
+  return installed;
 }
 
 QFont JapaneseFont(int pixelHeight) {
@@ -45,7 +47,9 @@ QFont JapaneseFont(int pixelHeight) {
 QStringList GraphFamilies(int pixelHeight) {
   constexpr int kFrameText = 12;
   if (pixelHeight != kFrameText) return JapaneseFamilies();
-  return Installed(QStringList{QStringLiteral("PT Sans")} + JapanesePreference());
+  static const QStringList installed =
+      Installed(QStringList{QStringLiteral("PT Sans")} + JapanesePreference());
+  return installed;
 }
 
 QFont GraphFont(int pixelHeight, double ratio) {

@@ -98,6 +98,29 @@ class TestRender : public QObject {
     QCOMPARE(fine.pixel(23, 0), kGreen);
   }
 
+  // A first drawing that covers the whole picture writes it where it lies; one that leaves
+  // some of it in sight copies it, to keep what lay there.
+  void firstDrawingCopiesOnlyWhatStaysInSight_data() {
+    QTest::addColumn<QRect>("fill");  // null: the blank graph
+    QTest::addColumn<bool>("inPlace");
+    QTest::newRow("the blank graph") << QRect() << true;
+    QTest::newRow("all of it filled") << QRect(0, 0, 321, 450) << true;
+    QTest::newRow("the top filled") << QRect(0, 0, 321, 321) << false;
+  }
+  void firstDrawingCopiesOnlyWhatStaysInSight() {
+    QFETCH(QRect, fill);
+    QFETCH(bool, inPlace);
+    QImage image = Blank(321, 450, kMagenta);
+    const uchar* const pixels = image.constBits();
+    Canvas canvas(image);
+    if (fill.isNull())
+      BlankGraphPicture(canvas);
+    else
+      canvas.FillRect(fill.left(), fill.top(), fill.right() + 1, fill.bottom() + 1);
+    QCOMPARE(image.constBits() == pixels, inPlace);
+    QCOMPARE(canvas.Ground().isNull(), inPlace);
+  }
+
   // Lines one device pixel wide through the device column and row of their picture pixels'
   // centres; rectangles fill the device pixels of their picture pixels.
   void lines_data() {
