@@ -185,11 +185,12 @@ void Canvas::Paint(const Drawing& d, QImage& target, double ratio) const {
 }
 
 void Canvas::Draw(Drawing drawing) {
+  if (drawing.bounds.isEmpty()) return Paint(drawing, image_, 1.0);
   // Pruned first: a drawing that leaves nothing of the ground in sight lets it go before the
   // picture is written, which would otherwise copy the whole picture to keep it.
-  if (!drawing.bounds.isEmpty()) Prune(drawing);
+  Prune(drawing);
   Paint(drawing, image_, 1.0);
-  if (!drawing.bounds.isEmpty()) drawings_.push_back(std::move(drawing));
+  drawings_.push_back(std::move(drawing));
 }
 
 void Canvas::Prune(const Drawing& drawing) {

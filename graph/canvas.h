@@ -101,7 +101,8 @@ class Canvas {
 
   // Draws on the picture and keeps the drawing.
   void Draw(Drawing drawing);
-  // Forgets the drawings and the ground that `drawing`, opaque, will leave out of sight.
+  // Forgets the drawings and the ground that `drawing` will paint over wholly (only an opaque
+  // one can).
   void Prune(const Drawing& drawing);
   void Paint(const Drawing& drawing, QImage& target, double ratio) const;
   void Changed() const {
