@@ -19,6 +19,7 @@
 
 #include "app/commandline.h"
 #include "app/desktop.h"
+#include "app/memory.h"
 #include "graph/graph.h"
 #include "program/script.h"
 #include "ui/main.h"
@@ -141,6 +142,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   ChoosePlatform();
+  orvelt::ShareOneHeap();
   // Fontconfig parses its configuration on first use, which the window's first text would wait
   // for; a second core does it while Qt connects to the display and loads its plugins.
   std::jthread fontconfig([] { FcInit(); });
