@@ -36,18 +36,21 @@ std::int64_t Centre(std::int64_t x, double ratio) {
 // Device pixels of one image, clipped.
 class Raster {
  public:
-  explicit Raster(QImage& image) : image_(image) {}
+  // Device pixel `origin` lands on the image's top-left pixel.
+  Raster(QImage& image, QPoint origin) : image_(image), ox_(origin.x()), oy_(origin.y()) {}
 
   void Plot(std::int64_t x, std::int64_t y, QRgb color) {
+    x -= ox_;
+    y -= oy_;
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
     reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)))[x] = color;
   }
 
   void Fill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color) {
-    x1 = std::max<std::int64_t>(x1, 0);
-    y1 = std::max<std::int64_t>(y1, 0);
-    x2 = std::min<std::int64_t>(x2, image_.width());
-    y2 = std::min<std::int64_t>(y2, image_.height());
+    x1 = std::max<std::int64_t>(x1 - ox_, 0);
+    y1 = std::max<std::int64_t>(y1 - oy_, 0);
+    x2 = std::min<std::int64_t>(x2 - ox_, image_.width());
+    y2 = std::min<std::int64_t>(y2 - oy_, image_.height());
     for (std::int64_t y = y1; y < y2; ++y) {
       QRgb* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
       std::fill(line + x1, line + std::max(x1, x2), color);
@@ -61,7 +64,7 @@ class Raster {
     if (n == 0) return;
     const std::int64_t across = alongX ? dy : dx;
     const std::int64_t step = (alongX ? dx : dy) > 0 ? 1 : -1;
-    const std::int64_t start = alongX ? x1 : y1, side = alongX ? y1 : x1;
+    const std::int64_t start = alongX ? x1 - ox_ : y1 - oy_, side = alongX ? y1 : x1;
     const std::int64_t size = alongX ? image_.width() : image_.height();
     // Walk only the steps that land inside the picture along the longer axis.
     std::int64_t first = 0, last = n - 1;
@@ -74,8 +77,9 @@ class Raster {
     }
     // The 128-bit division is for lines far outside the picture; those of a graph fit in 64 bits.
     const bool narrow = n < (std::int64_t{1} << 30) && std::abs(across) < (std::int64_t{1} << 30);
+    const std::int64_t shift = alongX ? ox_ : oy_;
     for (std::int64_t t = first; t <= last; ++t) {
-      const std::int64_t along = start + step * t;
+      const std::int64_t along = start + step * t + shift;
       const std::int64_t cross =
           side + (narrow ? NearestHalfDown<std::int64_t>(t * across, n)
                          : NearestHalfDown<__int128>(static_cast<__int128>(t) * across, n));
@@ -89,6 +93,7 @@ class Raster {
 
  private:
   QImage& image_;
+  std::int64_t ox_, oy_;
 };
 
 // Within the int range, for QPainter, however far off a text was placed.
@@ -112,9 +117,11 @@ QRect Within(const QRect& area, std::int64_t x1, std::int64_t y1, std::int64_t x
 
 }  // namespace
 
-Canvas::Canvas(QImage& image) : image_(image), ground_(image) {
+Canvas::Canvas(QImage& image) : image_(&image), size_(image.size()), ground_(image) {
   Q_ASSERT(image.format() == QImage::Format_RGB32);
 }
+
+Canvas::Canvas(QSize size) : size_(size) {}
 
 void Canvas::SetFontSize(int points) {
   points_ = points;
@@ -131,8 +138,8 @@ const Canvas::Face& Canvas::FaceOf(int points, double ratio) const {
   return faces_.back();
 }
 
-void Canvas::Paint(const Drawing& d, QImage& target, double ratio) const {
-  Raster raster(target);
+void Canvas::Paint(const Drawing& d, QImage& target, double ratio, QPoint origin) const {
+  Raster raster(target, origin);
   const auto edge = [ratio](std::int64_t v) { return Edge(v, ratio); };
   const auto centre = [ratio](std::int64_t v) { return Centre(v, ratio); };
   switch (d.kind) {
@@ -178,18 +185,21 @@ void Canvas::Paint(const Drawing& d, QImage& target, double ratio) const {
       painter.setPen(QColor(Qt::black));
       painter.setBackgroundMode(Qt::OpaqueMode);
       painter.setBackground(QColor(d.brush));
-      painter.drawText(QPoint(Clamped(edge(d.x1)), Clamped(edge(d.y1) + face.ascent)), d.text);
+      painter.drawText(
+          QPoint(Clamped(edge(d.x1) - origin.x()), Clamped(edge(d.y1) + face.ascent - origin.y())),
+          d.text);
       break;
     }
   }
 }
 
 void Canvas::Draw(Drawing drawing) {
-  if (drawing.bounds.isEmpty()) return Paint(drawing, image_, 1.0);
+  // Nothing of it is in the picture.
+  if (drawing.bounds.isEmpty()) return;
   // Pruned first: a drawing that leaves nothing of the ground in sight lets it go before the
   // picture is written, which would otherwise copy the whole picture to keep it.
   Prune(drawing);
-  Paint(drawing, image_, 1.0);
+  if (image_) Paint(drawing, *image_, 1.0, QPoint());
   drawings_.push_back(std::move(drawing));
 }
 
@@ -219,7 +229,7 @@ void Canvas::Prune(const Drawing& drawing) {
   for (std::size_t i = 0; i < drawings_.size(); ++i)
     if (!hidden[i]) drawings_[kept++] = std::move(drawings_[i]);
   drawings_.resize(kept);
-  if (QRegion(image_.rect()).subtracted(cover).isEmpty()) ground_ = QImage();
+  if (QRegion(Area()).subtracted(cover).isEmpty()) ground_ = QImage();
 }
 
 void Canvas::Rectangle(int x1, int y1, int x2, int y2) {
@@ -227,7 +237,7 @@ void Canvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (y1 > y2) std::swap(y1, y2);
   if (x1 == x2 || y1 == y2) return;
   Draw(Drawing{Drawing::Kind::Rectangle, x1, y1, x2, y2, pen_, brush_, 0, QString(),
-               Within(image_.rect(), x1, y1, x2, y2)});
+               Within(Area(), x1, y1, x2, y2)});
   Changed();
 }
 
@@ -235,7 +245,7 @@ void Canvas::FillRect(int x1, int y1, int x2, int y2) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   Draw(Drawing{Drawing::Kind::FillRect, x1, y1, x2, y2, pen_, brush_, 0, QString(),
-               Within(image_.rect(), x1, y1, x2, y2)});
+               Within(Area(), x1, y1, x2, y2)});
   Changed();
 }
 
@@ -252,7 +262,7 @@ void Canvas::LineTo(int x, int y) {
 void Canvas::Segment(int x1, int y1, int x2, int y2) {
   if (x1 != x2 || y1 != y2) {
     Draw(Drawing{Drawing::Kind::Segment, x1, y1, x2, y2, pen_, brush_, 0, QString(),
-                 Within(image_.rect(), std::min(x1, x2), std::min(y1, y2),
+                 Within(Area(), std::min(x1, x2), std::min(y1, y2),
                         std::int64_t{std::max(x1, x2)} + 1, std::int64_t{std::max(y1, y2)} + 1)});
   }
   Changed();
@@ -264,8 +274,8 @@ void Canvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (std::int64_t{x2} - x1 == 4 && std::int64_t{y2} - y1 == 4) {
     // A device pixel beyond the box on each side, which the disc can touch at some ratios.
     Draw(Drawing{Drawing::Kind::Marker, x1, y1, x2, y2, pen_, brush_, 0, QString(),
-                 Within(image_.rect(), std::int64_t{x1} - 1, std::int64_t{y1} - 1,
-                        std::int64_t{x2} + 1, std::int64_t{y2} + 1)});
+                 Within(Area(), std::int64_t{x1} - 1, std::int64_t{y1} - 1, std::int64_t{x2} + 1,
+                        std::int64_t{y2} + 1)});
   }
   Changed();
 }
@@ -279,24 +289,42 @@ void Canvas::TextOut(int x, int y, const QString& text) {
   const std::int64_t height = metrics.height() * std::int64_t{5} / 4 + 2;
   Draw(Drawing{Drawing::Kind::Text, x, y, x, y, pen_, brush_, points_, text,
                text.isEmpty() ? QRect()
-                              : Within(image_.rect(), std::int64_t{x} - 2, std::int64_t{y} - 2,
-                                       x + width, y + height)});
+                              : Within(Area(), std::int64_t{x} - 2, std::int64_t{y} - 2, x + width,
+                                       y + height)});
   Changed();
 }
 
 QImage Canvas::Render(double ratio) const {
   ratio = std::max(ratio, 1.0);
-  const int width = static_cast<int>(Edge(Width(), ratio));
-  const int height = static_cast<int>(Edge(Height(), ratio));
+  return Render(ratio, QRect(QPoint(), DeviceSize(ratio)));
+}
+
+QSize Canvas::DeviceSize(double ratio) const {
+  return QSize(static_cast<int>(Edge(Width(), ratio)), static_cast<int>(Edge(Height(), ratio)));
+}
+
+QImage Canvas::Render(double ratio, const QRect& part) const {
+  ratio = std::max(ratio, 1.0);
   QImage picture;
   if (ground_.isNull()) {
-    picture = QImage(width, height, QImage::Format_RGB32);
+    picture = QImage(part.size(), QImage::Format_RGB32);
     picture.fill(Qt::white);
   } else {
-    picture = ground_.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+    picture = ground_.scaled(DeviceSize(ratio), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                  .copy(part)
                   .convertToFormat(QImage::Format_RGB32);
   }
-  for (const Drawing& d : drawings_) Paint(d, picture, ratio);
+  // The picture pixels that reach into the part, a pixel more on each side: a drawing whose
+  // bounds miss them has nothing to paint there. The picture is painted a strip at a time, and
+  // this test is what every drawing meets in every strip.
+  const auto below = [ratio](int v) { return static_cast<int>(std::floor(v / ratio)) - 1; };
+  const int left = below(part.left()), top = below(part.top());
+  const int right = below(part.right()) + 2, bottom = below(part.bottom()) + 2;
+  for (const Drawing& d : drawings_) {
+    const QRect& b = d.bounds;
+    if (b.right() >= left && b.left() <= right && b.bottom() >= top && b.top() <= bottom)
+      Paint(d, picture, ratio, part.topLeft());
+  }
   picture.setDevicePixelRatio(ratio);
   return picture;
 }

@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -23,10 +24,14 @@ class Canvas {
  public:
   // Draws into `image` (32-bit RGB), which must outlive the canvas.
   explicit Canvas(QImage& image);
+  // A white picture of `size` that only the record holds: it is drawn when asked for, so that a
+  // window need not keep a copy beside its own pixels.
+  explicit Canvas(QSize size);
 
-  int Width() const { return image_.width(); }
-  int Height() const { return image_.height(); }
-  const QImage& Image() const { return image_; }
+  int Width() const { return size_.width(); }
+  int Height() const { return size_.height(); }
+  // The picture at one device pixel to the pixel.
+  QImage Image() const { return image_ ? *image_ : Render(1); }
 
   void SetPenColor(QColor color) { pen_ = color.rgb(); }
   void SetBrushColor(QColor color) { brush_ = color.rgb(); }
@@ -69,6 +74,8 @@ class Canvas {
   // round((x + 1) * ratio), and a line through pixel x runs through device column
   // floor((x + 1/2) * ratio). At ratio 1 it is the picture itself.
   QImage Render(double ratio) const;
+  // The device pixels of `part` (device pixels, within the picture) of that picture.
+  QImage Render(double ratio, const QRect& part) const;
   // How many drawings are kept for that: those that later ones have not wholly painted over.
   std::size_t KeptDrawings() const { return drawings_.size(); }
 
@@ -98,18 +105,22 @@ class Canvas {
     int advanceOfM;  // for a bound on the text's cell at other ratios
   };
   const Face& FaceOf(int points, double ratio) const;
+  QRect Area() const { return QRect(QPoint(), size_); }
+  QSize DeviceSize(double ratio) const;  // of the picture at that ratio
 
   // Draws on the picture and keeps the drawing.
   void Draw(Drawing drawing);
   // Forgets the drawings and the ground that `drawing` will paint over wholly (only an opaque
   // one can).
   void Prune(const Drawing& drawing);
-  void Paint(const Drawing& drawing, QImage& target, double ratio) const;
+  // Device pixel `origin` of the picture lands on the target's top-left pixel.
+  void Paint(const Drawing& drawing, QImage& target, double ratio, QPoint origin) const;
   void Changed() const {
     if (changed_) changed_();
   }
 
-  QImage& image_;
+  QImage* image_ = nullptr;  // drawn into as the drawings come, if there is one
+  QSize size_;
   // What the picture held before the first drawing, until drawings cover all of it.
   QImage ground_;
   QRgb pen_ = qRgb(0, 0, 0);

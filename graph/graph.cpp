@@ -3,7 +3,9 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "core/messages.h"
 #include "graph/drawgraph.h"
@@ -24,12 +26,18 @@ void PictureView::PictureChanged() {
   update();
 }
 
-void PictureView::paintEvent(QPaintEvent*) {
+void PictureView::paintEvent(QPaintEvent* event) {
   repaintAsked_ = false;
   const double ratio = devicePixelRatioF();
   QPainter painter(this);
   if (ratio == 1) {
-    painter.drawImage(QPoint(0, 0), canvas_.Image());
+    // A strip at a time, drawn from the record: the window's own pixels are the one copy of
+    // the picture that is kept.
+    const QRect area = event->rect() & QRect(0, 0, canvas_.Width(), canvas_.Height());
+    for (int y = area.top(); y <= area.bottom(); y += kStripRows) {
+      const QRect strip(area.left(), y, area.width(), std::min(kStripRows, area.bottom() + 1 - y));
+      painter.drawImage(strip.topLeft(), canvas_.Render(1, strip));
+    }
     return;
   }
   if (fine_.isNull() || fine_.devicePixelRatio() != ratio) fine_ = canvas_.Render(ratio);
@@ -40,8 +48,7 @@ void PictureView::paintEvent(QPaintEvent*) {
 
 TForm2::TForm2(const orvelt::Worksheet& sheet, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      picture_(kPictureWidth, kPictureHeight, QImage::Format_RGB32),
-      canvas_(picture_) {
+      canvas_(QSize(kPictureWidth, kPictureHeight)) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Orvelt Ver. 1.10"));
   setFont(orvelt::JapaneseFont(12));
@@ -74,7 +81,7 @@ void TForm2::Activate() {
 }
 
 void TForm2::CopyPicture() const {
-  QGuiApplication::clipboard()->setImage(picture_);
+  QGuiApplication::clipboard()->setImage(canvas_.Image());
 }
 
 void TForm2::Dismiss() {

@@ -23,9 +23,12 @@ class PictureView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  static constexpr int kStripRows = 32;
+
   const Canvas& canvas_;
   bool repaintAsked_ = false;
-  QImage fine_;  // the picture at the ratio of the last paint, until the picture changes
+  // On a finer pixel grid, the picture at the ratio of the last paint, until the picture changes.
+  QImage fine_;
 };
 
 }  // namespace orvelt
@@ -46,7 +49,7 @@ class TForm2 : public QWidget {
 
   // The picture's drawing surface; its pen, brush and font stay set between commands.
   orvelt::Canvas& Canvas() { return canvas_; }
-  const QImage& Picture() const { return picture_; }
+  QImage Picture() const { return canvas_.Image(); }
 
   // Brings the window to the front with the keyboard focus.
   void Activate();
@@ -61,7 +64,6 @@ class TForm2 : public QWidget {
  private:
   void FormCreate();
 
-  QImage picture_;
   orvelt::Canvas canvas_;
   bool dismissed_ = false;
 };

@@ -44,8 +44,7 @@ int Fail(std::FILE* err, const QString& text) {
 }
 
 QByteArray Picture(const Worksheet& sheet, const ScriptOptions& options, PictureFormat format) {
-  QImage image(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
-  Canvas canvas(image);
+  Canvas canvas(QSize(kPictureWidth, kPictureHeight));
   constexpr GraphView kViews[] = {GraphView::ThroughOrigin, GraphView::FitData,
                                   GraphView::Residuals};
   DrawGraphPicture(canvas, sheet.Result(), sheet.ResultBand(),

@@ -98,6 +98,57 @@ class TestRender : public QObject {
     QCOMPARE(fine.pixel(23, 0), kGreen);
   }
 
+  // A canvas without an image keeps only the record, and gives the picture that drawing into a
+  // white image leaves.
+  void recordAloneIsThePicture_data() {
+    QTest::addColumn<int>("graphs");
+    QTest::newRow("start-up") << 0;
+    QTest::newRow("three graphs") << 3;
+  }
+  void recordAloneIsThePicture() {
+    QFETCH(int, graphs);
+    QImage image = Blank(321, 450);
+    Canvas drawn(image), kept(QSize(321, 450));
+    for (Canvas* canvas : {&drawn, &kept}) {
+      BlankGraphPicture(*canvas);
+      Session(*canvas, Scenes().mid(0, graphs));
+    }
+    QCOMPARE(kept.Image(), image);
+  }
+
+  // A part of the picture, as a window paints it a strip at a time, is that part of the whole;
+  // also where the ground still shows.
+  void parts_data() {
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<QRect>("part");  // device pixels
+    QTest::addColumn<bool>("ground");
+    QTest::newRow("1, whole") << 1.0 << QRect(0, 0, 321, 450) << false;
+    QTest::newRow("1, a strip") << 1.0 << QRect(0, 32, 321, 32) << false;
+    QTest::newRow("1, one row") << 1.0 << QRect(0, 291, 321, 1) << false;
+    QTest::newRow("1, odd corner") << 1.0 << QRect(37, 45, 200, 77) << false;
+    QTest::newRow("1, the text below") << 1.0 << QRect(3, 330, 300, 41) << false;
+    QTest::newRow("1, last pixel") << 1.0 << QRect(320, 449, 1, 1) << false;
+    QTest::newRow("1, on the ground") << 1.0 << QRect(10, 20, 150, 33) << true;
+    QTest::newRow("1.5, odd") << 1.5 << QRect(11, 13, 100, 57) << false;
+    QTest::newRow("1.5, on the ground") << 1.5 << QRect(31, 7, 77, 91) << true;
+    QTest::newRow("2, a strip") << 2.0 << QRect(0, 64, 642, 32) << false;
+    QTest::newRow("3, odd") << 3.0 << QRect(101, 202, 303, 97) << false;
+  }
+  void parts() {
+    QFETCH(double, ratio);
+    QFETCH(QRect, part);
+    QFETCH(bool, ground);
+    QImage image = Blank(321, 450, kMagenta);
+    Canvas canvas(image);
+    if (!ground) BlankGraphPicture(canvas);
+    const Scene scene = Scenes()[1];
+    DrawGraph(canvas, scene.result, scene.bandMultiple);
+    QCOMPARE(canvas.Ground().isNull(), !ground);
+    const QImage strip = canvas.Render(ratio, part);
+    QCOMPARE(strip.devicePixelRatio(), ratio);
+    QCOMPARE(WithoutRatio(strip), WithoutRatio(canvas.Render(ratio)).copy(part));
+  }
+
   // A first drawing that covers the whole picture writes it where it lies; one that leaves
   // some of it in sight copies it, to keep what lay there.
   void firstDrawingCopiesOnlyWhatStaysInSight_data() {

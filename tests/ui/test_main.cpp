@@ -384,6 +384,9 @@ class TestMain : public QObject {
     // The window shows the plot square only; the copy holds the block too.
     QCOMPARE(p.form2.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32),
              picture.copy(0, 0, 321, 321));
+    const QRect part(3, 45, 200, 77);  // a repaint of part of it
+    QCOMPARE(p.form2.Image1->grab(part).toImage().convertToFormat(QImage::Format_RGB32),
+             picture.copy(part));
     p.form1.Copy2->trigger();
     QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), picture);
     // Erasing series 2 leaves it; a failed compute clears it.
