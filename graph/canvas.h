@@ -4,8 +4,8 @@
 // device context. Pixels outside the picture are dropped.
 //
 // The canvas also keeps the drawings that can still be seen, so that the same picture can be
-// drawn again on a finer pixel grid (a screen with more device pixels to the pixel): the same
-// geometry, lines one device pixel wide, text in a face of the finer size.
+// drawn again, a part at a time or on a finer pixel grid (a screen with more device pixels to the
+// pixel): the same geometry, lines one device pixel wide, text in a face of the finer size.
 
 #include <QColor>
 #include <QFont>
