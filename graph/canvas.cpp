@@ -39,12 +39,7 @@ class Raster {
   // Device pixel `origin` lands on the image's top-left pixel.
   Raster(QImage& image, QPoint origin) : image_(image), ox_(origin.x()), oy_(origin.y()) {}
 
-  void Plot(std::int64_t x, std::int64_t y, QRgb color) {
-    x -= ox_;
-    y -= oy_;
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)))[x] = color;
-  }
+  void Plot(std::int64_t x, std::int64_t y, QRgb color) { PlotInImage(x - ox_, y - oy_, color); }
 
   void Fill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color) {
     x1 = std::max<std::int64_t>(x1 - ox_, 0);
@@ -58,13 +53,18 @@ class Raster {
   }
 
   void Segment(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color) {
+    // Walked in the image's own pixels: the rule depends only on the ends' differences.
+    x1 -= ox_;
+    x2 -= ox_;
+    y1 -= oy_;
+    y2 -= oy_;
     const std::int64_t dx = x2 - x1, dy = y2 - y1;
     const bool alongX = std::abs(dx) > std::abs(dy);
     const std::int64_t n = alongX ? std::abs(dx) : std::abs(dy);  // pixels to draw
     if (n == 0) return;
     const std::int64_t across = alongX ? dy : dx;
     const std::int64_t step = (alongX ? dx : dy) > 0 ? 1 : -1;
-    const std::int64_t start = alongX ? x1 - ox_ : y1 - oy_, side = alongX ? y1 : x1;
+    const std::int64_t start = alongX ? x1 : y1, side = alongX ? y1 : x1;
     const std::int64_t size = alongX ? image_.width() : image_.height();
     // Walk only the steps that land inside the picture along the longer axis.
     std::int64_t first = 0, last = n - 1;
@@ -77,21 +77,25 @@ class Raster {
     }
     // The 128-bit division is for lines far outside the picture; those of a graph fit in 64 bits.
     const bool narrow = n < (std::int64_t{1} << 30) && std::abs(across) < (std::int64_t{1} << 30);
-    const std::int64_t shift = alongX ? ox_ : oy_;
     for (std::int64_t t = first; t <= last; ++t) {
-      const std::int64_t along = start + step * t + shift;
+      const std::int64_t along = start + step * t;
       const std::int64_t cross =
           side + (narrow ? NearestHalfDown<std::int64_t>(t * across, n)
                          : NearestHalfDown<__int128>(static_cast<__int128>(t) * across, n));
       if (alongX) {
-        Plot(along, cross, color);
+        PlotInImage(along, cross, color);
       } else {
-        Plot(cross, along, color);
+        PlotInImage(cross, along, color);
       }
     }
   }
 
  private:
+  void PlotInImage(std::int64_t x, std::int64_t y, QRgb color) {
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+    reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)))[x] = color;
+  }
+
   QImage& image_;
   std::int64_t ox_, oy_;
 };
