@@ -149,12 +149,13 @@ int main(int argc, char* argv[]) {
   // The toolkit gets no argument of the command line: every one has been read above.
   int toolkitArgc = 1;
   QApplication app(toolkitArgc, argv);
+  // Before the first text: a font looked up sooner would read the whole configuration a second
+  // time, beside the thread, whenever the thread is late.
+  fontconfig.join();
   orvelt::ConfigureApplication();
   QApplication::setWindowIcon(ProgramIcon());
   // The Wayland application id, by which the desktop finds the entry's name and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral(ORVELT_APP_ID));
-
-  fontconfig.join();
 
   orvelt::Worksheet sheet;
   orvelt::QtDesktop desktop;
