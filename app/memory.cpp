@@ -39,7 +39,9 @@ void ReserveHeap(std::size_t bytes) {
   const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
   const std::uintptr_t start = lowest & ~(page - 1);
-  if (lowest != 0 && end > start)
+  // Pieces off the program break's heap (an allocator of its own, a heap that could not grow)
+  // leave the span meaningless: nothing is mapped then.
+  if (lowest != 0 && end > start && end - start <= 2 * count * kPiece)
     madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
 }
 

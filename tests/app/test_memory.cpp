@@ -49,7 +49,8 @@ class TestMemory : public QObject {
     char* const first = before - (reinterpret_cast<std::uintptr_t>(before) % page);
     std::vector<unsigned char> resident(std::size_t((end - first + page - 1) / page));
     QCOMPARE(mincore(first, std::size_t(end - first), resident.data()), 0);
-    for (std::size_t i = 0; i < resident.size(); ++i) QVERIFY2(resident[i] & 1, qPrintable(QString::number(i)));
+    for (std::size_t i = 0; i < resident.size(); ++i)
+      QVERIFY2(resident[i] & 1, qPrintable(QString::number(i)));
     std::vector<void*> blocks(std::size_t(thenKiB), nullptr);
     for (void*& block : blocks) block = malloc(1024);
     QCOMPARE(static_cast<void*>(sbrk(0)), static_cast<void*>(end));
